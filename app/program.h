@@ -1,0 +1,31 @@
+#pragma once
+
+#include "windows/main/mainhost.h"
+
+#include <functional>
+#include <memory>
+
+// The whole program: its shared state, its services and its windows. main() makes one; every
+// test makes its own.
+class Program final : public MainHost
+{
+public:
+    // onEnd runs when a window ends the program (the event loop's exit, in the real program).
+    Program(platform::Services services, engine::Media &media, shell::NotifyIcons &icons,
+            std::function<void()> onEnd);
+    ~Program() override;
+
+    // Reads the remembered size and shows that window.
+    void start();
+
+    Form1 &form1() override;
+    Form1b &form1b() override;
+    void End() override;
+    bool ended() const { return m_ended; }
+
+private:
+    std::unique_ptr<Form1> m_form1;
+    std::unique_ptr<Form1b> m_form1b;
+    std::function<void()> m_onEnd;
+    bool m_ended = false;
+};

@@ -1,0 +1,39 @@
+#include "platform/fonts.h"
+
+#include <QFontDatabase>
+#include <QString>
+
+namespace platform
+{
+
+namespace
+{
+
+QString resolveFace(const char *face)
+{
+    const QString name = face ? QString::fromLatin1(face) : QStringLiteral("MS Sans Serif");
+    static const QStringList families = QFontDatabase::families();
+    if (families.contains(name, Qt::CaseInsensitive))
+        return name;
+    if (name == QLatin1String("LiquidCrystal"))
+        return QStringLiteral("DSEG7 Classic");
+    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+} // namespace
+
+bool isDigitFace(const FontSpec &spec)
+{
+    return spec.face && QLatin1String(spec.face) == QLatin1String("LiquidCrystal");
+}
+
+QFont designFont(const FontSpec &spec)
+{
+    QFont font(resolveFace(spec.face));
+    font.setPixelSize(pointsToPixels(spec.points));
+    font.setBold(spec.bold);
+    font.setUnderline(spec.underline);
+    return font;
+}
+
+} // namespace platform

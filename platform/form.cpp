@@ -1,0 +1,362 @@
+#include "platform/form.h"
+
+#include "platform/commandbutton.h"
+#include "platform/fonts.h"
+#include "platform/label.h"
+#include "platform/picturebox.h"
+#include "platform/spinbutton.h"
+#include "platform/textbox.h"
+#include "platform/timers.h"
+#include "platform/waits.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QMenu>
+#include <QPainter>
+#include <QRadioButton>
+#include <QScreen>
+#include <algorithm>
+#include <vector>
+
+namespace platform
+{
+
+namespace
+{
+
+// The frame the outer measures count: borders of 3 pixels, and a title bar of 19 pixels
+// (16 for tool windows), as on the classic desktop the layouts were drawn for.
+constexpr int kBorderPx = 3;
+int titlePx(BorderStyle border)
+{
+    return border == BorderStyle::FixedToolWindow ? 16 : 19;
+}
+
+Qt::WindowFlags flagsFor(const FormSpec &spec)
+{
+    Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                            Qt::MSWindowsFixedSizeDialogHint;
+    flags |= spec.border == BorderStyle::FixedToolWindow ? Qt::Tool
+             : spec.border == BorderStyle::FixedDialog   ? Qt::Dialog
+                                                         : Qt::Window;
+    if (spec.minButton)
+        flags |= Qt::WindowMinimizeButtonHint;
+    return flags;
+}
+
+} // namespace
+
+Form::Form(Services &services, const FormSpec &spec, QWidget *owner)
+    : QWidget(owner, flagsFor(spec)), m_services(services), m_spec(spec)
+{
+    setObjectName(QString::fromLatin1(spec.name));
+    setWindowTitle(QString::fromUtf8(spec.caption));
+    setFixedSize(toPixels(spec.clientWidth), toPixels(spec.clientHeight));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    m_image.resize(size(), palette().color(QPalette::Window));
+    build();
+}
+
+Form::~Form() = default;
+
+QString Form::key(const char *name, int index)
+{
+    return index < 0 ? QString::fromLatin1(name)
+                     : QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+void Form::build()
+{
+    std::vector<std::pair<int, QWidget *>> tabStops;
+    for (const ControlSpec &c : m_spec.controls) {
+        QWidget *parent = c.container ? m_controls.value(QString::fromLatin1(c.container)) : this;
+        QWidget *w = makeControl(c, parent ? parent : this);
+        w->setObjectName(key(c.name, c.index));
+        m_controls.insert(w->objectName(), w);
+        place(w, c.left, c.top, c.width, c.height);
+        if (c.tabIndex >= 0)
+            tabStops.emplace_back(c.tabIndex, w);
+    }
+    std::sort(tabStops.begin(), tabStops.end(), [](auto &a, auto &b) { return a.first < b.first; });
+    for (auto &stop : tabStops)
+        m_tabStops.push_back(stop.second);
+    for (size_t i = 1; i < m_tabStops.size(); ++i)
+        QWidget::setTabOrder(m_tabStops[i - 1], m_tabStops[i]);
+
+    for (const TimerSpec &t : m_spec.timers)
+        m_timers.emplace(t.name, std::make_unique<Timer>(m_services.timers, t.interval, false));
+
+    if (m_spec.menuName) {
+        m_menu = new QMenu(this);
+        m_menu->setObjectName(QString::fromLatin1(m_spec.menuName));
+        for (const MenuItemSpec &item : m_spec.menu) {
+            QAction *action = QLatin1String(item.caption) == QLatin1String("-")
+                                  ? m_menu->addSeparator()
+                                  : m_menu->addAction(QString::fromUtf8(item.caption));
+            action->setObjectName(QString::fromLatin1(item.name));
+        }
+    }
+}
+
+QWidget *Form::makeControl(const ControlSpec &c, QWidget *parent)
+{
+    const QString text = QString::fromUtf8(c.text);
+    const QString accessible = c.accessibleName ? QString::fromUtf8(c.accessibleName) : text;
+    QWidget *w = nullptr;
+    switch (c.kind) {
+    case ControlKind::Label: {
+        auto *label = new Label(parent);
+        label->setCaption(text);
+        label->setWordWrap(c.flags & WordWrap);
+        if (c.foreColor != kDefaultColor)
+            label->setForeColor(c.foreColor);
+        if (c.backColor != kDefaultColor && !(c.flags & Transparent))
+            label->setBackColor(c.backColor);
+        w = label;
+        break;
+    }
+    case ControlKind::TextBox: {
+        auto *box = new TextBox(parent);
+        if (c.maxLength > 0)
+            box->setMaxLength(c.maxLength);
+        box->setText(text);
+        if (c.foreColor != kDefaultColor)
+            box->setForeColor(c.foreColor);
+        if (c.backColor != kDefaultColor)
+            box->setBackColor(c.backColor);
+        w = box;
+        break;
+    }
+    case ControlKind::CommandButton: {
+        auto *button = new CommandButton(c.flags & Graphical, parent);
+        button->setCaption(text);
+        if (c.backColor != kDefaultColor)
+            button->setBackColor(c.backColor);
+        button->setProperty("defaultButton", bool(c.flags & DefaultButton));
+        button->setProperty("cancelButton", bool(c.flags & CancelButton));
+        w = button;
+        break;
+    }
+    case ControlKind::SpinButton:
+        w = new SpinButton(parent);
+        break;
+    case ControlKind::Frame:
+        w = new QGroupBox(text, parent);
+        break;
+    case ControlKind::OptionButton: {
+        auto *option = new QRadioButton(text, parent);
+        option->setChecked(c.flags & Selected);
+        w = option;
+        break;
+    }
+    case ControlKind::CheckBox: {
+        auto *check = new QCheckBox(text, parent);
+        check->setChecked(c.flags & Selected);
+        w = check;
+        break;
+    }
+    case ControlKind::ComboBox:
+        w = new QComboBox(parent);
+        break;
+    case ControlKind::PictureBox:
+        w = new PictureBox(parent);
+        break;
+    case ControlKind::Image:
+        w = new QLabel(parent);
+        break;
+    }
+    w->setFont(designFont(c.font));
+    if (c.tabIndex < 0 && c.kind != ControlKind::Label)
+        w->setFocusPolicy(Qt::NoFocus);
+    if (!accessible.isEmpty())
+        w->setAccessibleName(accessible);
+    if (auto *spin = qobject_cast<SpinButton *>(w); spin && !accessible.isEmpty())
+        spin->setName(accessible);
+    if (auto *box = qobject_cast<TextBox *>(w); box && isDigitFace(c.font)) {
+        box->resize(toPixels(c.width), toPixels(c.height));
+        box->fitDigits();
+    }
+    return w;
+}
+
+void Form::place(QWidget *control, int left, int top, int width, int height)
+{
+    control->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+    control->setProperty("twips", QRect(left, top, width, height));
+}
+
+QRect Form::placeOf(const QWidget *control) const
+{
+    return control->property("twips").toRect();
+}
+
+QList<CommandButton *> Form::commandButtons() const
+{
+    return findChildren<CommandButton *>();
+}
+
+Timer *Form::timer(const char *name) const
+{
+    auto it = m_timers.find(name);
+    return it == m_timers.end() ? nullptr : it->second.get();
+}
+
+QAction *Form::menuItem(const char *name) const
+{
+    return m_menu ? m_menu->findChild<QAction *>(QString::fromLatin1(name)) : nullptr;
+}
+
+void Form::load()
+{
+    if (m_loaded || m_loading)
+        return;
+    m_loading = true;
+    for (const TimerSpec &t : m_spec.timers)
+        timer(t.name)->setEnabled(t.enabled);
+    Form_Load();
+    m_loading = false;
+    m_loaded = true;
+}
+
+void Form::Show()
+{
+    load();
+    show();
+    raise();
+    activateWindow();
+}
+
+void Form::showModal()
+{
+    load();
+    m_services.waits.runModal(*this);
+}
+
+void Form::Hide()
+{
+    load();
+    hide();
+}
+
+bool Form::unload(UnloadMode mode)
+{
+    if (!m_loaded)
+        return true;
+    int cancel = 0;
+    Form_QueryUnload(cancel, mode);
+    if (cancel)
+        return false;
+    m_loaded = false;
+    for (auto &entry : m_timers)
+        entry.second->setEnabled(false);
+    hide();
+    emit unloaded();
+    return true;
+}
+
+void Form::SetFocus()
+{
+    load();
+    raise();
+    activateWindow();
+    setFocus(Qt::OtherFocusReason);
+}
+
+int Form::heightTwips() const
+{
+    return toTwips(height() + titlePx(m_spec.border) + 2 * kBorderPx);
+}
+
+int Form::widthTwips() const
+{
+    return toTwips(width() + 2 * kBorderPx);
+}
+
+void Form::fillBox(int x1, int y1, int x2, int y2, int r, int g, int b)
+{
+    const QRect changed = m_image.fillBox(x1, y1, x2, y2, r, g, b);
+    if (!changed.isEmpty() && isVisible())
+        update(changed);
+}
+
+void Form::paintEvent(QPaintEvent *event)
+{
+    QPainter p(this);
+    p.drawImage(event->rect(), m_image.image(), event->rect());
+}
+
+void Form::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    unload(FromControlMenu);
+}
+
+void Form::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPointF at = event->position();
+    Form_MouseMove(int(event->buttons()), int(event->modifiers() >> 25), toTwips(1) * at.x(),
+                   toTwips(1) * at.y());
+}
+
+CommandButton *Form::buttonWith(unsigned flag) const
+{
+    const char *property = flag == DefaultButton ? "defaultButton" : "cancelButton";
+    for (CommandButton *button : commandButtons()) {
+        if (button->property(property).toBool() && button->isEnabled() && button->isVisible())
+            return button;
+    }
+    return nullptr;
+}
+
+void Form::keyPressEvent(QKeyEvent *event)
+{
+    CommandButton *target = nullptr;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        target = qobject_cast<CommandButton *>(focusWidget());
+        if (!target)
+            target = buttonWith(DefaultButton);
+    } else if (event->key() == Qt::Key_Escape) {
+        target = buttonWith(CancelButton);
+    }
+    if (target) {
+        target->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Form::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_placed) {
+        m_placed = true;
+        placeOnScreen();
+        // The focus starts on the first control of the tab order that can take it.
+        for (QWidget *w : m_tabStops) {
+            if (w->isEnabled() && w->focusPolicy() != Qt::NoFocus) {
+                w->setFocus(Qt::TabFocusReason);
+                break;
+            }
+        }
+    }
+}
+
+void Form::placeOnScreen()
+{
+    const QSize outer(width() + 2 * kBorderPx, height() + titlePx(m_spec.border) + 2 * kBorderPx);
+    QRect area;
+    if (m_spec.startPosition == StartPosition::CenterOwner && parentWidget())
+        area = parentWidget()->window()->frameGeometry();
+    else if (QScreen *s = screen())
+        area = s->availableGeometry();
+    if (area.isValid())
+        QWidget::move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
+}
+
+} // namespace platform

@@ -1,0 +1,50 @@
+#include "platform/timers.h"
+
+#include <algorithm>
+
+namespace platform
+{
+
+Timer::Timer(TimerService &service, int intervalMs, bool enabled)
+    : m_service(service), m_interval(intervalMs)
+{
+    setEnabled(enabled);
+}
+
+Timer::~Timer()
+{
+    *m_alive = false;
+    if (m_id)
+        m_service.stop(m_id);
+}
+
+void Timer::setEnabled(bool enabled)
+{
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    restart();
+}
+
+void Timer::setInterval(int ms)
+{
+    m_interval = ms;
+    restart();
+}
+
+void Timer::restart()
+{
+    if (m_id) {
+        m_service.stop(m_id);
+        m_id = 0;
+    }
+    if (!m_enabled || m_interval <= 0)
+        return;
+    std::weak_ptr<bool> alive = m_alive;
+    m_id = m_service.start(std::max(m_interval, kShortestPeriodMs), [this, alive] {
+        if (alive.lock() && m_handler)
+            m_handler();
+    });
+}
+
+} // namespace platform

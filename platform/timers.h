@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+namespace platform
+{
+
+// The shortest period a timer ticks at, like the desktop timers of the original platform: a
+// 1-ms timer ticks about 60 times a second. It sets the flash rhythm and animation speed.
+inline constexpr int kShortestPeriodMs = 16;
+
+// Where periodic ticks come from: the event loop in the program, a virtual clock in tests.
+class TimerService
+{
+public:
+    virtual ~TimerService() = default;
+    // Starts a periodic tick; the first comes one period from now. Returns its id.
+    virtual int start(int periodMs, std::function<void()> tick) = 0;
+    virtual void stop(int id) = 0;
+};
+
+// A window timer: interval and enabled flag; ticks arrive from the event loop, never inside
+// another handler.
+class Timer
+{
+public:
+    Timer(TimerService &service, int intervalMs, bool enabled);
+    ~Timer();
+    Timer(const Timer &) = delete;
+    Timer &operator=(const Timer &) = delete;
+
+    void setHandler(std::function<void()> handler) { m_handler = std::move(handler); }
+    bool isEnabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+    int interval() const { return m_interval; }
+    void setInterval(int ms);
+
+private:
+    void restart();
+
+    TimerService &m_service;
+    std::function<void()> m_handler;
+    int m_interval;
+    bool m_enabled = false;
+    int m_id = 0;
+    // Tells a tick in flight that this timer has gone.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+} // namespace platform

@@ -1,0 +1,39 @@
+#include "platform/virtualclock.h"
+
+namespace platform
+{
+
+int VirtualClock::start(int periodMs, std::function<void()> tick)
+{
+    const int id = m_nextId++;
+    m_entries.emplace(id, Entry{periodMs, m_now + periodMs, std::move(tick)});
+    return id;
+}
+
+void VirtualClock::stop(int id)
+{
+    m_entries.erase(id);
+}
+
+void VirtualClock::advance(std::int64_t ms)
+{
+    const std::int64_t target = m_now + ms;
+    for (;;) {
+        auto next = m_entries.end();
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+            if (it->second.due <= target &&
+                (next == m_entries.end() || it->second.due < next->second.due))
+                next = it;
+        }
+        if (next == m_entries.end())
+            break;
+        m_now = next->second.due;
+        next->second.due += next->second.period;
+        // The tick may stop or start timers, including its own.
+        auto tick = next->second.tick;
+        tick();
+    }
+    m_now = target;
+}
+
+} // namespace platform

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/timers.h"
+
+#include <cstdint>
+#include <map>
+
+namespace platform
+{
+
+// A clock that moves only when told: advance() fires every tick that falls due, in time order
+// (timers due at the same moment in the order they were started).
+class VirtualClock final : public TimerService
+{
+public:
+    int start(int periodMs, std::function<void()> tick) override;
+    void stop(int id) override;
+
+    void advance(std::int64_t ms);
+    std::int64_t now() const { return m_now; }
+    int activeTimers() const { return static_cast<int>(m_entries.size()); }
+
+private:
+    struct Entry {
+        int period;
+        std::int64_t due;
+        std::function<void()> tick;
+    };
+    std::map<int, Entry> m_entries;
+    std::int64_t m_now = 0;
+    int m_nextId = 1;
+};
+
+} // namespace platform

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "platform/formspec.h"
+
+// The design of every window: captions, sizes, control places, fonts, colours, tab orders.
+namespace layouts
+{
+
+extern const platform::FormSpec Form1;  // the small main window
+extern const platform::FormSpec Form1b; // the large main window
+
+} // namespace layouts

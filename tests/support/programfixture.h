@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/program.h"
+#include "engine/recordingmedia.h"
+#include "platform/virtualclock.h"
+#include "settings/cregsettings.h"
+#include "tests/support/recordingnotifyarea.h"
+#include "tests/support/scriptedwaits.h"
+#include "windows/main/form1.h"
+#include "windows/main/form1b.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+// A whole program on the virtual clock, with scripted waits, recorded sound calls and a
+// notification area in memory; every test case has an empty settings folder of its own.
+class ProgramTest : public testing::Test
+{
+protected:
+    platform::VirtualClock clock;
+    ScriptedWaits waits;
+    engine::RecordingMedia media;
+    RecordingNotifyArea area;
+    shell::NotifyIcons icons{area};
+    std::unique_ptr<Program> program;
+    int ends = 0;
+
+    void startProgram()
+    {
+        program = std::make_unique<Program>(
+            platform::Services{clock, waits, QStringLiteral(OSTREVAN_TEST_DATA)}, media, icons,
+            [this] { ++ends; });
+        program->start();
+    }
+    Form1 &f1() { return program->form1(); }
+    Form1b &f1b() { return program->form1b(); }
+
+    static settings::CRegSettings store()
+    {
+        settings::CRegSettings s;
+        s.setAppName(QStringLiteral("Ostrevan"));
+        s.setCompany(QStringLiteral("Quillanor"));
+        return s;
+    }
+    static QString option(const char *key, const QString &fallback = QStringLiteral("<absent>"))
+    {
+        return store().GetSetting(QStringLiteral("Options"), QString::fromLatin1(key), fallback);
+    }
+    static void setOption(const char *key, const QString &value)
+    {
+        store().SaveSetting(QStringLiteral("Options"), QString::fromLatin1(key), value);
+    }
+};
