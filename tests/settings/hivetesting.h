@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Helpers for the tests around the hive file of the current test's settings folder.
+namespace hivetesting
+{
+
+// The settings folder the library uses right now.
+QString folder();
+
+QByteArray readHive();
+// Writes the hive file as given, creating its folder.
+void writeHive(const QByteArray &bytes);
+
+// Names in the settings folder, sorted; backups are those starting with "hkcu.reg.bad-".
+QStringList folderEntries();
+QStringList backups();
+
+// The standard store of the program: Company "Quillanor", AppName "Ostrevan".
+inline constexpr const char *AppKey = "HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan";
+
+// The text of a file that holds the given lines below the "Options" section.
+QByteArray optionsFile(const QByteArray &lines);
+
+} // namespace hivetesting
