@@ -1,0 +1,160 @@
+#include "platform/commandbutton.h"
+#include "platform/form.h"
+#include "platform/spinbutton.h"
+#include "platform/textbox.h"
+#include "platform/virtualclock.h"
+#include "resources/layouts.h"
+#include "tests/support/scriptedwaits.h"
+
+#include <QAccessible>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(TextBox, ChangeFollowsEveryChangeButNeverTheSameText)
+{
+    TextBox box;
+    QSignalSpy changes(&box, &TextBox::Change);
+    box.setText("12");
+    box.setText("12");
+    EXPECT_EQ(changes.count(), 1);
+    box.setLocked(true);
+    box.setText("");
+    EXPECT_EQ(changes.count(), 2); // the program may change a locked field
+    box.setLocked(false);
+    QTest::keyClicks(&box, "5");
+    EXPECT_EQ(changes.count(), 3);
+}
+
+TEST(TextBox, KeyPressMayDiscardOrReplaceTheTypedCharacter)
+{
+    TextBox box;
+    QObject::connect(&box, &TextBox::KeyPress, [](int &code) {
+        if (code == 'x')
+            code = 0;
+        else if (code == 'y')
+            code = 'z';
+    });
+    QTest::keyClicks(&box, "axyb");
+    EXPECT_EQ(box.text(), "azb");
+    // Keys without a character are never offered for filtering.
+    QTest::keyClick(&box, Qt::Key_Home);
+    QTest::keyClick(&box, Qt::Key_Delete);
+    EXPECT_EQ(box.text(), "zb");
+}
+
+TEST(SpinButton, IsOneTabStopSteppedByArrowKeysAndAnnouncesItsArrows)
+{
+    SpinButton spin;
+    spin.setRange(0, 99);
+    spin.setName("Minutes");
+    QSignalSpy changes(&spin, &SpinButton::Change);
+    QTest::keyClick(&spin, Qt::Key_Up);
+    QTest::keyClick(&spin, Qt::Key_Up);
+    QTest::keyClick(&spin, Qt::Key_Down);
+    EXPECT_EQ(spin.value(), 1);
+    EXPECT_EQ(changes.count(), 3);
+    spin.setValue(99);
+    spin.upArrow()->click();
+    EXPECT_EQ(spin.value(), 99);
+    spin.setValue(0);
+    spin.downArrow()->click();
+    EXPECT_EQ(spin.value(), 0);
+    EXPECT_EQ(spin.focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(spin.upArrow()->focusPolicy(), Qt::NoFocus);
+
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(&spin);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::SpinBox);
+    EXPECT_EQ(a->text(QAccessible::Name), "Minutes");
+    ASSERT_NE(a->valueInterface(), nullptr);
+    EXPECT_EQ(a->valueInterface()->currentValue().toInt(), 0);
+    QStringList arrows;
+    for (int i = 0; i < a->childCount(); ++i) {
+        QAccessibleInterface *child = a->child(i);
+        EXPECT_EQ(child->role(), QAccessible::Button);
+        EXPECT_TRUE(child->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::pressAction()));
+        arrows << child->text(QAccessible::Name);
+    }
+    EXPECT_EQ(arrows, (QStringList{"Minutes up", "Minutes down"}));
+    a->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(spin.value(), 1);
+}
+
+class MainLayout : public testing::TestWithParam<const FormSpec *>
+{
+protected:
+    VirtualClock clock;
+    ScriptedWaits waits;
+    Services services{clock, waits, {}};
+};
+
+TEST_P(MainLayout, EveryControlIsNamedForScreenReadersAndTabsInDesignOrder)
+{
+    Form form(services, *GetParam());
+    for (const char *name : {"Label1", "Label2", "Label3"}) {
+        QAccessibleInterface *field =
+            QAccessible::queryAccessibleInterface(form.control<TextBox>(name));
+        EXPECT_EQ(field->role(), QAccessible::EditableText);
+    }
+    EXPECT_EQ(form.control<TextBox>("Label2")->accessibleName(), "Hours");
+    EXPECT_EQ(form.control<TextBox>("Label1")->accessibleName(), "Minutes");
+    EXPECT_EQ(form.control<TextBox>("Label3")->accessibleName(), "Seconds");
+    EXPECT_EQ(form.control<SpinButton>("UpDown3")->downArrow()->accessibleName(), "Seconds down");
+    for (CommandButton *b : form.commandButtons())
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name), b->caption());
+
+    // Walk the focus chain from the first button: the layout's tab order.
+    QStringList chain;
+    QWidget *w = form.control<CommandButton>("Command1");
+    for (int i = 0; i < 13; ++i, w = w->nextInFocusChain()) {
+        while (w->focusPolicy() == Qt::NoFocus)
+            w = w->nextInFocusChain();
+        chain << w->objectName();
+    }
+    const QStringList small{"Command1", "Command3", "Command7", "Command4", "Command2",
+                            "Command5", "Command6", "Label2",   "UpDown2",  "UpDown1",
+                            "UpDown3",  "Label3",   "Label1"};
+    const QStringList large{"Command1", "Command3", "Command7", "Command4", "Command2",
+                            "Command5", "Command6", "Label2",   "Label1",   "Label3",
+                            "UpDown2",  "UpDown1",  "UpDown3"};
+    EXPECT_EQ(chain, GetParam() == &layouts::Form1 ? small : large);
+}
+
+TEST_P(MainLayout, TwoWideDigitsFitTheirField)
+{
+    Form form(services, *GetParam());
+    for (const char *name : {"Label1", "Label2", "Label3"}) {
+        TextBox *field = form.control<TextBox>(name);
+        field->setText("88");
+        field->setCursorPosition(2);
+        // Find the digits' pixels: the yellow of the design on its dark purple.
+        const QImage shot = field->grab().toImage();
+        int left = shot.width(), right = -1, top = shot.height(), bottom = -1;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                if (c.red() > 200 && c.green() > 200 && c.blue() < 80) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        ASSERT_GE(right, 0) << name;
+        // Both digits are whole: nothing is cut at either side or at the top and bottom.
+        EXPECT_GT(left, 1) << name;
+        EXPECT_LT(right, shot.width() - 2) << name;
+        EXPECT_GT(top, 1) << name;
+        EXPECT_LT(bottom, shot.height() - 2) << name;
+        // And they fill the field, not shrunk further than needed.
+        EXPECT_GT(right - left, shot.width() * 2 / 3) << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSizes, MainLayout, testing::Values(&layouts::Form1, &layouts::Form1b));

@@ -1,0 +1,68 @@
+#include "platform/timers.h"
+#include "platform/virtualclock.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+using platform::Timer;
+using platform::VirtualClock;
+
+TEST(VirtualClock, FiresDueTicksInTimeOrderAndOneMillisecondMeansTheShortestPeriod)
+{
+    VirtualClock clock;
+    QStringList order;
+    Timer fast(clock, 1, true);
+    Timer second(clock, 1000, true);
+    fast.setHandler([&] { order << QString::number(clock.now()); });
+    second.setHandler([&] { order << QStringLiteral("sec@%1").arg(clock.now()); });
+    clock.advance(47);
+    EXPECT_EQ(order, (QStringList{"16", "32"}));
+    order.clear();
+    clock.advance(1000 - 47);
+    // Fast ticks at 48, 64, ..., 992 (60 of them), then the 1-s tick at 1000.
+    EXPECT_EQ(order.last(), "sec@1000");
+    EXPECT_EQ(order.at(order.count() - 2), "992");
+    EXPECT_EQ(order.count(), 60 + 1);
+}
+
+TEST(VirtualClock, ATickMayStopItsOwnAndAnotherTimerAndRestartsCountFromNow)
+{
+    VirtualClock clock;
+    int aTicks = 0, bTicks = 0;
+    Timer a(clock, 100, true);
+    Timer b(clock, 100, true);
+    a.setHandler([&] {
+        ++aTicks;
+        a.setEnabled(false);
+        b.setEnabled(false);
+    });
+    b.setHandler([&] { ++bTicks; });
+    clock.advance(1000);
+    EXPECT_EQ(aTicks, 1);
+    EXPECT_EQ(bTicks, 0); // due at the same moment, but stopped before its turn
+    EXPECT_EQ(clock.activeTimers(), 0);
+
+    clock.advance(50);
+    b.setEnabled(true); // first tick one period after enabling
+    clock.advance(99);
+    EXPECT_EQ(bTicks, 0);
+    clock.advance(1);
+    EXPECT_EQ(bTicks, 1);
+    b.setEnabled(true); // enabling an enabled timer does not restart it
+    clock.advance(100);
+    EXPECT_EQ(bTicks, 2);
+}
+
+TEST(VirtualClock, ATimerDestroyedDuringAnotherTickNeverFires)
+{
+    VirtualClock clock;
+    auto victim = std::make_unique<Timer>(clock, 16, true);
+    int victimTicks = 0;
+    victim->setHandler([&] { ++victimTicks; });
+    Timer killer(clock, 16, true);
+    killer.setHandler([&] { victim.reset(); });
+    // The killer was started second, so the victim ticks once first at 16 ms.
+    clock.advance(100);
+    EXPECT_EQ(victimTicks, 1);
+    EXPECT_EQ(clock.activeTimers(), 1);
+}
