@@ -3,6 +3,7 @@
 #include "platform/timers.h"
 #include "settings/cregsettings.h"
 #include "windows/dialogs/storedvalues.h"
+#include "windows/main/background.h"
 #include "windows/main/form1.h"
 #include "windows/main/form1b.h"
 
@@ -61,4 +62,41 @@ void Program::End()
     }
     if (m_onEnd)
         m_onEnd();
+}
+
+platform::Form &Program::smallWindow()
+{
+    return form1();
+}
+
+bool Program::smallWindowVisible()
+{
+    return form1().isVisible();
+}
+
+bool Program::largeWindowVisible()
+{
+    return form1b().isVisible();
+}
+
+QString &Program::fname()
+{
+    return form1().fname;
+}
+
+QByteArray &Program::dsound()
+{
+    return form1().dsound;
+}
+
+bool Program::applyBackground(qint32 choice)
+{
+    return ApplyBackground(*this, choice);
+}
+
+void Program::applyButtonColor(platform::ColorValue color)
+{
+    form1().setButtonColor(color);
+    form1b().setButtonColor(color);
+    form1().oldclr = color;
 }

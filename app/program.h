@@ -21,6 +21,13 @@ public:
     Form1 &form1() override;
     Form1b &form1b() override;
     void End() override;
+    platform::Form &smallWindow() override;
+    bool smallWindowVisible() override;
+    bool largeWindowVisible() override;
+    QString &fname() override;
+    QByteArray &dsound() override;
+    bool applyBackground(qint32 choice) override;
+    void applyButtonColor(platform::ColorValue color) override;
     bool ended() const { return m_ended; }
 
 private:

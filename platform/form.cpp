@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QPainter>
+#include <QPixmap>
 #include <QRadioButton>
 #include <QScreen>
 #include <algorithm>
@@ -106,7 +107,9 @@ void Form::build()
 QWidget *Form::makeControl(const ControlSpec &c, QWidget *parent)
 {
     const QString text = QString::fromUtf8(c.text);
-    const QString accessible = c.accessibleName ? QString::fromUtf8(c.accessibleName) : text;
+    const QString accessible = c.accessibleName               ? QString::fromUtf8(c.accessibleName)
+                               : c.kind == ControlKind::Image ? QString()
+                                                              : text;
     QWidget *w = nullptr;
     switch (c.kind) {
     case ControlKind::Label: {
@@ -149,8 +152,21 @@ QWidget *Form::makeControl(const ControlSpec &c, QWidget *parent)
         w = new QGroupBox(text, parent);
         break;
     case ControlKind::OptionButton: {
+        // Option buttons with the same container form one exclusive group.
         auto *option = new QRadioButton(text, parent);
         option->setChecked(c.flags & Selected);
+        QPalette p = option->palette();
+        if (c.foreColor != kDefaultColor) {
+            p.setColor(QPalette::WindowText, toQColor(c.foreColor));
+            p.setColor(QPalette::ButtonText, toQColor(c.foreColor));
+        }
+        if (c.backColor != kDefaultColor) {
+            // A button's background role is Button; Window covers styles that use it.
+            p.setColor(QPalette::Window, toQColor(c.backColor));
+            p.setColor(QPalette::Button, toQColor(c.backColor));
+            option->setAutoFillBackground(true);
+        }
+        option->setPalette(p);
         w = option;
         break;
     }
@@ -166,9 +182,14 @@ QWidget *Form::makeControl(const ControlSpec &c, QWidget *parent)
     case ControlKind::PictureBox:
         w = new PictureBox(parent);
         break;
-    case ControlKind::Image:
-        w = new QLabel(parent);
+    case ControlKind::Image: {
+        // An image's text names its picture in the program's resources.
+        auto *image = new QLabel(parent);
+        if (!text.isEmpty())
+            image->setPixmap(QPixmap(text));
+        w = image;
         break;
+    }
     }
     w->setFont(designFont(c.font));
     if (c.tabIndex < 0 && c.kind != ControlKind::Label)
@@ -197,7 +218,10 @@ QRect Form::placeOf(const QWidget *control) const
 
 QList<CommandButton *> Form::commandButtons() const
 {
-    return findChildren<CommandButton *>();
+    // Only this window's own buttons: a dialog it owns is its child as well.
+    QList<CommandButton *> buttons = findChildren<CommandButton *>();
+    buttons.removeIf([this](const CommandButton *b) { return b->window() != this; });
+    return buttons;
 }
 
 Timer *Form::timer(const char *name) const

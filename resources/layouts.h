@@ -8,5 +8,8 @@ namespace layouts
 
 extern const platform::FormSpec Form1;  // the small main window
 extern const platform::FormSpec Form1b; // the large main window
+extern const platform::FormSpec Form2;  // the MP3 notice
+extern const platform::FormSpec Form4;  // the Colors window
+extern const platform::FormSpec Form5;  // the Options window
 
 } // namespace layouts

@@ -216,10 +216,11 @@ TEST_F(Countdown, StartWithoutASoundFileAsksForOneAndChangesNothing)
     setOption("Sound File", "");
     setTime("00", "05", "00");
     f1b().Command1->click();
-    ASSERT_EQ(waits.log.size(), 1);
+    ASSERT_EQ(waits.log.size(), 2);
     EXPECT_EQ(
         waits.log[0],
         "message|Oops|You must select a sound file to play as the alarm first.|exclamation|ok");
+    EXPECT_EQ(waits.log[1], "modal|Form5"); // then the Options window, closed unchanged
     expectIdleLook();
     clock.advance(2000);
     EXPECT_EQ(timeOf(f1()), "00:05:00");

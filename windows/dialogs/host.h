@@ -1,14 +1,20 @@
 #pragma once
 
 #include "platform/services.h"
+#include "platform/units.h"
 #include "shell/notifyicon.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
 namespace engine
 {
 class Media;
+}
+namespace platform
+{
+class Form;
 }
 
 // The state the program keeps global, and the program-wide services every window reaches.
@@ -29,6 +35,20 @@ public:
 
     // Ends the program at once, from whatever handler calls it.
     virtual void End() = 0;
+
+    // What the dialogs reach of the main windows.
+    // The small main window, which owns the alarm and the values below.
+    virtual platform::Form &smallWindow() = 0;
+    virtual bool smallWindowVisible() = 0;
+    virtual bool largeWindowVisible() = 0;
+    // The small window's alarm sound file path and that file's contents.
+    virtual QString &fname() = 0;
+    virtual QByteArray &dsound() = 0;
+    // Dresses both main windows in a background choice; false, changing nothing, for a
+    // choice that names no background.
+    virtual bool applyBackground(qint32 choice) = 0;
+    // Colours every command button of both main windows and makes it the normal button colour.
+    virtual void applyButtonColor(platform::ColorValue color) = 0;
 
     // The window size chosen in the Options window and not yet applied: -1 none, 0 small, 1 large.
     qint16 newsize = -1;

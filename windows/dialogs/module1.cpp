@@ -1,8 +1,66 @@
 #include "windows/dialogs/module1.h"
 
+#include "platform/form.h"
+#include "platform/waits.h"
+#include "settings/cregsettings.h"
+#include "windows/dialogs/form2.h"
+#include "windows/dialogs/host.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace
+{
+
+// "Sound Files|*.mp3;*.wav|" becomes the file dialog's "Sound Files (*.mp3 *.wav)"; several
+// pairs are joined by ";;". A description without its pattern item stands alone.
+QString dialogFilter(const QString &Filter)
+{
+    const QStringList items = Filter.split(QLatin1Char('|'));
+    QStringList filters;
+    // The last item is what follows the closing "|": always empty.
+    for (qsizetype i = 0; i + 1 < items.size(); i += 2) {
+        const QString description = items.at(i);
+        const QString patterns =
+            i + 2 < items.size() ? items.at(i + 1).split(QLatin1Char(';')).join(QLatin1Char(' '))
+                                 : QString();
+        filters << (patterns.isEmpty()
+                        ? description
+                        : description + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
 int DigitKeyFilter(int &KeyAscii)
 {
     if ((KeyAscii < '0' || KeyAscii > '9') && KeyAscii != 8)
         KeyAscii = 0;
     return KeyAscii;
+}
+
+QString OpenFileDialog(Host &host, platform::Form &owner, QString Filter, const QString &Title,
+                       const QString &InitialDir)
+{
+    if (!Filter.endsWith(QLatin1Char('|')))
+        Filter += QLatin1Char('|');
+
+    QString result =
+        host.services().waits.openFileName(&owner, Title, InitialDir, dialogFilter(Filter));
+    // Only an existing file counts as chosen: one removed meanwhile, a folder or a device is
+    // no alarm sound.
+    if (!result.isEmpty() && !QFileInfo(result).isFile())
+        result.clear();
+
+    settings::CRegSettings store;
+    store.setAppName(QStringLiteral("Ostrevan"));
+    store.setCompany(QStringLiteral("Quillanor"));
+    if (store.GetSetting(QStringLiteral("Messages"), QStringLiteral("MP3 Message"),
+                         QStringLiteral("yes")) == QLatin1String("yes") &&
+        result.toLower().contains(QLatin1String("mp3"))) {
+        Form2 notice(host);
+        notice.showModal();
+    }
+    return result;
 }

@@ -1,7 +1,22 @@
 #pragma once
 
+#include <QString>
+
+class Host;
+namespace platform
+{
+class Form;
+}
+
 // Routines several windows share.
 
 // Passes the character codes of the digits 0 to 9 and of Backspace (8); every other code
 // becomes 0, which discards the key. The code is replaced in place and returned.
 int DigitKeyFilter(int &KeyAscii);
+
+// Asks for an existing file over owner. Filter lists description and pattern pairs, each item
+// ended by "|" ("Sound Files (*.mp3)|*.mp3|"; the last "|" may be left out), patterns within
+// one item separated by ";". Returns the full path, or an empty text when the person cancels.
+// A path with "mp3" in it brings up the MP3 notice first, unless it has been switched off.
+QString OpenFileDialog(Host &host, platform::Form &owner, QString Filter, const QString &Title,
+                       const QString &InitialDir);

@@ -68,6 +68,7 @@ void Form1::Command1_Click()
             services().waits.messageBox(
                 this, QStringLiteral("You must select a sound file to play as the alarm first."),
                 QStringLiteral("Oops"), MsgIcon::Exclamation, MsgButtons::Ok);
+            Command3_Click();
             return;
         }
         setFieldsLocked(true);

@@ -5,10 +5,12 @@
 #include "platform/spinbutton.h"
 #include "platform/textbox.h"
 #include "platform/timers.h"
+#include "windows/dialogs/form5.h"
 #include "windows/dialogs/module1.h"
 #include "windows/dialogs/storedvalues.h"
 #include "windows/main/background.h"
 #include "windows/main/form1.h"
+#include "windows/main/form1b.h"
 #include "windows/main/mainhost.h"
 
 #include <QIcon>
@@ -66,6 +68,7 @@ MainWindow::MainWindow(MainHost &host, const FormSpec &spec)
         connect(S, &SpinButton::Change, this, [this, F = F, S = S] { UpDown_Change(S, F); });
     }
     connect(Command2, &CommandButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &CommandButton::clicked, this, [this] { Command3_Click(); });
     Timer1->setHandler([this] { Timer1_Timer(); });
 }
 
@@ -86,6 +89,19 @@ void MainWindow::Command2_Click()
     Label3->setText(QStringLiteral("00"));
     Label1->setText(QStringLiteral("00"));
     Label2->setText(QStringLiteral("00"));
+}
+
+void MainWindow::Command3_Click()
+{
+    {
+        Form5 options(m_host, this);
+        options.showModal();
+    }
+    if (m_host.newsize == 0 || m_host.newsize == 1)
+        m_host.form1().size(m_host.newsize);
+    const ColorValue digits = storedInt32(m_host.digclr, 65535);
+    m_host.form1().setDigitColor(digits);
+    m_host.form1b().setDigitColor(digits);
 }
 
 void MainWindow::Label_Click(TextBox *F)

@@ -46,6 +46,9 @@ public:
 
     // Reset: this window's fields to zero; the other window follows through the mirroring.
     void Command2_Click();
+    // Options: the Options window, modal over this window; then the size and digit colour
+    // chosen there are applied to both windows.
+    void Command3_Click();
 
 protected:
     virtual MainWindow &twin() = 0;
