@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <vector>
 
@@ -31,6 +32,7 @@ namespace
 // The frame the outer measures count: borders of 3 pixels, and a title bar of 19 pixels
 // (16 for tool windows), as on the classic desktop the layouts were drawn for.
 constexpr int kBorderPx = 3;
+constexpr int kFramePeriodMs = 40;
 int titlePx(BorderStyle border)
 {
     return border == BorderStyle::FixedToolWindow ? 16 : 19;
@@ -60,6 +62,17 @@ Form::Form(Services &services, const FormSpec &spec, QWidget *owner)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     m_image.resize(size(), palette().color(QPalette::Window));
+    m_image.setHeldBack(true);
+    // Painting goes to the kept image at once; the screen catches up at most every 40 ms,
+    // which is smooth for a slow colour sweep and spares the display a frame at every tick.
+    m_frame = new QTimer(this);
+    m_frame->setSingleShot(true);
+    m_frame->setInterval(kFramePeriodMs);
+    m_frame->setTimerType(Qt::CoarseTimer);
+    connect(m_frame, &QTimer::timeout, this, [this] {
+        update(m_dirty);
+        m_dirty = QRegion();
+    });
     build();
 }
 
@@ -304,8 +317,11 @@ int Form::widthTwips() const
 void Form::fillBox(int x1, int y1, int x2, int y2, int r, int g, int b)
 {
     const QRect changed = m_image.fillBox(x1, y1, x2, y2, r, g, b);
-    if (!changed.isEmpty() && isVisible())
-        update(changed);
+    if (changed.isEmpty())
+        return;
+    m_dirty += changed;
+    if (!m_frame->isActive())
+        m_frame->start();
 }
 
 void Form::paintEvent(QPaintEvent *event)
@@ -355,9 +371,16 @@ void Form::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
+void Form::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    m_image.setHeldBack(true);
+}
+
 void Form::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    m_image.setHeldBack(false);
     if (!m_placed) {
         m_placed = true;
         placeOnScreen();

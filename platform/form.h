@@ -6,6 +6,7 @@
 #include "platform/services.h"
 
 #include <QHash>
+#include <QRegion>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -14,6 +15,7 @@
 
 class QAction;
 class QMenu;
+class QTimer;
 
 namespace platform
 {
@@ -97,6 +99,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     static QString key(const char *name, int index);
@@ -112,6 +115,9 @@ private:
     std::map<std::string, std::unique_ptr<Timer>> m_timers;
     QMenu *m_menu = nullptr;
     RetainedImage m_image;
+    // What the painting changed since the screen last showed it.
+    QRegion m_dirty;
+    QTimer *m_frame = nullptr;
     bool m_loaded = false;
     bool m_loading = false;
     bool m_placed = false;

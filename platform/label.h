@@ -3,6 +3,7 @@
 #include "platform/units.h"
 
 #include <QLabel>
+#include <QPixmap>
 
 namespace platform
 {
@@ -24,6 +25,13 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    // A transparent caption over an animated window is redrawn at every frame: its text is
+    // laid out and drawn once, then only copied.
+    QPixmap m_rendered;
+    QString m_renderedKey;
 };
 
 } // namespace platform

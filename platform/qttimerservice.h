@@ -3,13 +3,18 @@
 #include "platform/timers.h"
 
 #include <QHash>
+#include <map>
+#include <vector>
 
 class QTimer;
 
 namespace platform
 {
 
-// Ticks from Qt's event loop with precise timers, so a 1000-ms timer does not drift.
+// Ticks from Qt's event loop. A period of a second or more gets a precise timer of its own,
+// so the countdown does not drift. Shorter periods, the window timers that flash and animate,
+// share one coarse timer per period: the program wakes once per period for all of them,
+// and they tick in the order they were started.
 class QtTimerService final : public TimerService
 {
 public:
@@ -18,7 +23,15 @@ public:
     void stop(int id) override;
 
 private:
-    QHash<int, QTimer *> m_timers;
+    struct Shared {
+        QTimer *timer = nullptr;
+        std::vector<int> ids; // in start order
+    };
+    void tickShared(int periodMs);
+
+    QHash<int, QTimer *> m_own;
+    std::map<int, Shared> m_shared;                               // by period
+    std::map<int, std::pair<int, std::function<void()>>> m_ticks; // id -> period, tick
     int m_nextId = 1;
 };
 

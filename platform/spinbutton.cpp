@@ -64,6 +64,8 @@ SpinButton::SpinButton(QWidget *parent)
     }();
     Q_UNUSED(registered);
     setFocusPolicy(Qt::StrongFocus);
+    // Fully painted by itself and its arrows: the window's animation never redraws it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     // A press on an arrow takes the focus first, as a click on any control does.
     connect(m_up, &QToolButton::pressed, this, [this] { setFocus(Qt::MouseFocusReason); });
     connect(m_down, &QToolButton::pressed, this, [this] { setFocus(Qt::MouseFocusReason); });

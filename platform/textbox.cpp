@@ -32,6 +32,9 @@ bool isEditingKey(int key)
 
 TextBox::TextBox(QWidget *parent) : QLineEdit(parent)
 {
+    // The field paints all of itself, so the window's animated painting behind it need not
+    // redraw it at every frame.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     connect(this, &QLineEdit::textChanged, this, &TextBox::Change);
 }
 
