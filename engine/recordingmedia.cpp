@@ -1,0 +1,26 @@
+#include "engine/recordingmedia.h"
+
+namespace engine
+{
+
+long RecordingMedia::mciSendString(const QString &command)
+{
+    m_calls.append(QStringLiteral("mci:") + command);
+    return m_mciResult;
+}
+
+bool RecordingMedia::sndPlaySound(const QByteArray *sound, unsigned flags)
+{
+    const QString what = sound ? QString::number(sound->size()) : QStringLiteral("null");
+    m_calls.append(QStringLiteral("snd:%1:%2").arg(flags).arg(what));
+    m_lastSound = sound ? *sound : QByteArray();
+    return m_sndResult;
+}
+
+void RecordingMedia::clear()
+{
+    m_calls.clear();
+    m_lastSound.clear();
+}
+
+} // namespace engine
