@@ -1,0 +1,85 @@
+// Runs a real countdown in the program's own windows and timers and reports how far each
+// tick of the one-second timer lies from start + n x 1000 ms, and the CPU the program used
+// meanwhile. Run it under an X server with the settings folder it should use.
+//
+//   bench_countdown_ticks [SECONDS]    (default 125)
+#include "app/program.h"
+#include "engine/recordingmedia.h"
+#include "platform/commandbutton.h"
+#include "platform/qttimerservice.h"
+#include "platform/textbox.h"
+#include "platform/waits.h"
+#include "shell/notifyicon.h"
+#include "windows/main/form1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sys/resource.h>
+#include <vector>
+
+namespace
+{
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::max(2, std::atoi(argv[1])) : 125;
+
+    platform::QtTimerService timers;
+    platform::DesktopWaits waits;
+    engine::RecordingMedia media; // the alarm's sound is not what is measured here
+    const auto area = shell::desktopNotifyArea();
+    shell::NotifyIcons icons(*area);
+    Program program({timers, waits, QCoreApplication::applicationDirPath()}, media, icons,
+                    [] { QCoreApplication::exit(0); });
+    program.start();
+    Form1 &form = program.form1();
+    form.Label2->setText(QString::number(seconds / 3600).rightJustified(2, '0'));
+    form.Label1->setText(QString::number(seconds / 60 % 60).rightJustified(2, '0'));
+    form.Label3->setText(QString::number(seconds % 60).rightJustified(2, '0'));
+
+    QElapsedTimer clock;
+    std::vector<qint64> ticks;
+    double cpuStart = 0;
+    // Every tick writes the seconds field.
+    QObject::connect(form.Label3, &platform::TextBox::Change,
+                     [&] { ticks.push_back(clock.nsecsElapsed()); });
+    QTimer::singleShot(1000, [&] {
+        clock.start();
+        cpuStart = cpuSeconds();
+        form.Command1_Click();
+        if (form.Command1->caption() != QLatin1String("Stop")) {
+            std::fprintf(stderr, "the countdown did not start (is a sound file set?)\n");
+            QCoreApplication::exit(1);
+        }
+    });
+    QTimer::singleShot(1000 + seconds * 1000 + 500, [&] { QCoreApplication::exit(0); });
+    if (QApplication::exec() != 0)
+        return 1;
+
+    const double wall = clock.nsecsElapsed() / 1e9;
+    const double cpu = cpuSeconds() - cpuStart;
+    double largest = 0;
+    for (size_t n = 0; n < ticks.size(); ++n)
+        largest = std::max(largest, std::abs(ticks[n] / 1e6 - (n + 1) * 1000.0));
+    const double drift = ticks.empty() ? NAN : ticks.back() / 1e6 - ticks.size() * 1000.0;
+    std::printf("countdown ticks over %d s: %zu\n", seconds, ticks.size());
+    std::printf("largest tick error: %.2f ms\n", largest);
+    std::printf("drift at the last tick: %.2f ms\n", drift);
+    std::printf("CPU share while counting: %.2f %% of one core\n", 100 * cpu / wall);
+    return 0;
+}
