@@ -2,14 +2,13 @@
 
 #include "engine/loadsound.h"
 #include "engine/mcierror.h"
+#include "engine/sdllibrary.h"
 #include "engine/waveimage.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QtEndian>
-#include <SDL.h>
-#include <SDL_mixer.h>
 #include <utility>
 
 namespace engine
@@ -17,6 +16,12 @@ namespace engine
 
 namespace
 {
+
+// The loaded library; only called once openAudio() has found it.
+const SdlLibrary &sdl()
+{
+    return *sdlLibrary();
+}
 
 Q_LOGGING_CATEGORY(lcSound, "ostrevan.sound")
 
@@ -96,7 +101,7 @@ SdlMedia::~SdlMedia()
 {
     stopSound();
     for (Mix_Music *music : std::as_const(m_devices))
-        Mix_FreeMusic(music);
+        sdl().Mix_FreeMusic(music);
     m_devices.clear();
     m_playing = nullptr;
     releaseAudioIfIdle();
@@ -151,9 +156,9 @@ long SdlMedia::openDevice(const QString &device)
     if (!openAudio())
         return MCIERR_HARDWARE;
 
-    Mix_Music *music = Mix_LoadMUS(QFile::encodeName(device).constData());
+    Mix_Music *music = sdl().Mix_LoadMUS(QFile::encodeName(device).constData());
     if (!music) {
-        qCWarning(lcSound) << "cannot play" << device << ":" << Mix_GetError();
+        qCWarning(lcSound) << "cannot play" << device << ":" << sdl().Mix_GetError();
         releaseAudioIfIdle();
         return MCIERR_INVALID_FILE;
     }
@@ -168,10 +173,10 @@ long SdlMedia::playDevice(const QString &device)
         return MCIERR_INVALID_DEVICE_NAME;
     // Like the desktop's "play", a device that is playing goes on; one that has ended
     // starts again from the beginning.
-    if (m_playing == music && Mix_PlayingMusic())
+    if (m_playing == music && sdl().Mix_PlayingMusic())
         return 0;
-    if (Mix_PlayMusic(music, 1) != 0) {
-        qCWarning(lcSound) << "cannot play" << device << ":" << Mix_GetError();
+    if (sdl().Mix_PlayMusic(music, 1) != 0) {
+        qCWarning(lcSound) << "cannot play" << device << ":" << sdl().Mix_GetError();
         return MCIERR_INTERNAL;
     }
     m_playing = music;
@@ -186,7 +191,7 @@ long SdlMedia::closeDevice(const QString &device)
     if (m_playing == music)
         m_playing = nullptr;
     // Stops the music if this device is the one playing; another device's music goes on.
-    Mix_FreeMusic(music);
+    sdl().Mix_FreeMusic(music);
     releaseAudioIfIdle();
     return 0;
 }
@@ -210,15 +215,16 @@ bool SdlMedia::sndPlaySound(const QByteArray *sound, unsigned flags)
         return false;
     }
     // The chunk gets its own copy of the samples, so the image need not outlive this call.
-    Mix_Chunk *chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(image.constData(), int(image.size())), 1);
+    Mix_Chunk *chunk =
+        sdl().Mix_LoadWAV_RW(sdl().SDL_RWFromConstMem(image.constData(), int(image.size())), 1);
     if (!chunk) {
-        qCWarning(lcSound) << "cannot play the WAV sound:" << Mix_GetError();
+        qCWarning(lcSound) << "cannot play the WAV sound:" << sdl().Mix_GetError();
         releaseAudioIfIdle();
         return false;
     }
-    if (Mix_PlayChannel(-1, chunk, (flags & SND_LOOP) ? -1 : 0) < 0) {
-        qCWarning(lcSound) << "cannot play the WAV sound:" << Mix_GetError();
-        Mix_FreeChunk(chunk);
+    if (sdl().Mix_PlayChannel(-1, chunk, (flags & SND_LOOP) ? -1 : 0) < 0) {
+        qCWarning(lcSound) << "cannot play the WAV sound:" << sdl().Mix_GetError();
+        sdl().Mix_FreeChunk(chunk);
         releaseAudioIfIdle();
         return false;
     }
@@ -230,7 +236,7 @@ void SdlMedia::stopSound()
 {
     if (m_sound) {
         // Halts every channel that plays it before freeing it.
-        Mix_FreeChunk(m_sound);
+        sdl().Mix_FreeChunk(m_sound);
         m_sound = nullptr;
     }
 }
@@ -239,28 +245,30 @@ bool SdlMedia::openAudio()
 {
     if (m_audioOpen)
         return true;
+    if (!sdlLibrary())
+        return false;
     // SDL's event subsystem comes with its audio; without this hint it would take over
     // SIGINT and SIGTERM, and the program would no longer end on them.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Ostrevan");
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Alarm");
-    SDL_SetMainReady();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        qCWarning(lcSound) << "no audio:" << SDL_GetError();
-        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
-            SDL_Quit();
+    sdl().SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    sdl().SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Ostrevan");
+    sdl().SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Alarm");
+    sdl().SDL_SetMainReady();
+    if (sdl().SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        qCWarning(lcSound) << "no audio:" << sdl().SDL_GetError();
+        if (sdl().SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+            sdl().SDL_Quit();
         return false;
     }
-    Mix_Init(MIX_INIT_MP3 | MIX_INIT_MID);
+    sdl().Mix_Init(MIX_INIT_MP3 | MIX_INIT_MID);
     // Before the device opens: the MIDI player checks for its soundfont then.
     const QString font = soundFontPath();
     if (!font.isEmpty())
-        Mix_SetSoundFonts(QFile::encodeName(font).constData());
-    if (Mix_OpenAudio(OutputRate, AUDIO_S16SYS, OutputChannels, BufferFrames) != 0) {
-        qCWarning(lcSound) << "no audio device:" << Mix_GetError();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
-            SDL_Quit();
+        sdl().Mix_SetSoundFonts(QFile::encodeName(font).constData());
+    if (sdl().Mix_OpenAudio(OutputRate, AUDIO_S16SYS, OutputChannels, BufferFrames) != 0) {
+        qCWarning(lcSound) << "no audio device:" << sdl().Mix_GetError();
+        sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (sdl().SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+            sdl().SDL_Quit();
         return false;
     }
     m_audioOpen = true;
@@ -271,11 +279,11 @@ void SdlMedia::releaseAudioIfIdle()
 {
     if (!m_audioOpen || !m_devices.isEmpty() || m_sound)
         return;
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdl().Mix_CloseAudio();
+    sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
     // Nothing else of SDL in use: let go of the rest too (its D-Bus connections).
-    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
-        SDL_Quit();
+    if (sdl().SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+        sdl().SDL_Quit();
     m_audioOpen = false;
 }
 
