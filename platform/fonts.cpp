@@ -1,6 +1,7 @@
 #include "platform/fonts.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QString>
 
 namespace platform
@@ -34,6 +35,23 @@ QFont designFont(const FontSpec &spec)
     font.setBold(spec.bold);
     font.setUnderline(spec.underline);
     return font;
+}
+
+QFont fitText(const QFont &font, const QString &text, const QSize &box, bool wrap)
+{
+    auto fits = [&](const QFont &f) {
+        const QFontMetrics metrics(f);
+        if (!wrap)
+            return metrics.horizontalAdvance(text) <= box.width();
+        const QRect needed =
+            metrics.boundingRect(QRect(0, 0, box.width(), 100000), Qt::TextWordWrap, text);
+        return needed.height() <= box.height();
+    };
+    QFont fitted = font;
+    const int smallest = font.pixelSize() * 3 / 4;
+    while (fitted.pixelSize() > smallest && !fits(fitted))
+        fitted.setPixelSize(fitted.pixelSize() - 1);
+    return fitted;
 }
 
 } // namespace platform

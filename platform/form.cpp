@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 #include <vector>
@@ -205,6 +206,21 @@ QWidget *Form::makeControl(const ControlSpec &c, QWidget *parent)
     }
     }
     w->setFont(designFont(c.font));
+    // The stand-in for the designed face may be wider: captions still fit their boxes.
+    if (!isDigitFace(c.font) && !text.isEmpty()) {
+        QSize room(toPixels(c.width), toPixels(c.height));
+        if (c.kind == ControlKind::OptionButton || c.kind == ControlKind::CheckBox) {
+            const bool radio = c.kind == ControlKind::OptionButton;
+            room.rwidth() -= w->style()->pixelMetric(radio ? QStyle::PM_ExclusiveIndicatorWidth
+                                                           : QStyle::PM_IndicatorWidth) +
+                             w->style()->pixelMetric(radio ? QStyle::PM_RadioButtonLabelSpacing
+                                                           : QStyle::PM_CheckBoxLabelSpacing) +
+                             2;
+        }
+        if (c.kind == ControlKind::Label || c.kind == ControlKind::OptionButton ||
+            c.kind == ControlKind::CheckBox)
+            w->setFont(fitText(w->font(), text, room, c.flags & WordWrap));
+    }
     if (c.tabIndex < 0 && c.kind != ControlKind::Label)
         w->setFocusPolicy(Qt::NoFocus);
     if (!accessible.isEmpty())

@@ -7,6 +7,7 @@
 #include "tests/support/scriptedwaits.h"
 
 #include <QAccessible>
+#include <QFontMetrics>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -158,3 +159,32 @@ TEST_P(MainLayout, TwoWideDigitsFitTheirField)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSizes, MainLayout, testing::Values(&layouts::Form1, &layouts::Form1b));
+
+TEST(Layouts, EveryCaptionFitsItsBoxInTheStandInFace)
+{
+    VirtualClock clock;
+    ScriptedWaits waits;
+    Services services{clock, waits, {}};
+    for (const FormSpec *spec :
+         {&layouts::Form1, &layouts::Form1b, &layouts::Form2, &layouts::Form4, &layouts::Form5}) {
+        Form form(services, *spec);
+        for (const ControlSpec &c : spec->controls) {
+            if (!*c.text || (c.kind != ControlKind::Label && c.kind != ControlKind::CheckBox))
+                continue;
+            QWidget *w = form.findChild<QWidget *>(QString::fromLatin1(c.name));
+            ASSERT_NE(w, nullptr) << c.name;
+            const QFontMetrics metrics(w->font());
+            const QString text = QString::fromUtf8(c.text);
+            if (c.flags & WordWrap) {
+                const QRect needed =
+                    metrics.boundingRect(QRect(0, 0, w->width(), 100000), Qt::TextWordWrap, text);
+                EXPECT_LE(needed.height(), w->height()) << spec->name << "." << c.name;
+            } else {
+                // What is drawn must show whole: the ink, after a check box's box.
+                const int indicator = c.kind == ControlKind::CheckBox ? 20 : 0;
+                EXPECT_LE(metrics.boundingRect(text).right() + indicator, w->width())
+                    << spec->name << "." << c.name;
+            }
+        }
+    }
+}
