@@ -20,14 +20,6 @@ using namespace hivetesting;
 namespace
 {
 
-CRegSettings store()
-{
-    CRegSettings s;
-    s.setCompany("Quillanor");
-    s.setAppName("Ostrevan");
-    return s;
-}
-
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);

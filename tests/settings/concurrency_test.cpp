@@ -23,14 +23,6 @@ using namespace hivetesting;
 namespace
 {
 
-CRegSettings store()
-{
-    CRegSettings s;
-    s.setCompany("Quillanor");
-    s.setAppName("Ostrevan");
-    return s;
-}
-
 QString lockPath()
 {
     return hivePath() + ".lock";

@@ -13,14 +13,6 @@ using Rows = std::vector<std::array<QString, 2>>;
 namespace
 {
 
-CRegSettings store()
-{
-    CRegSettings s;
-    s.setAppName("Ostrevan");
-    s.setCompany("Quillanor");
-    return s;
-}
-
 bool keyExists(const char *path)
 {
     HKEY key = 0;

@@ -13,14 +13,6 @@ using namespace hivetesting;
 namespace
 {
 
-CRegSettings store()
-{
-    CRegSettings s;
-    s.setCompany("Quillanor");
-    s.setAppName("Ostrevan");
-    return s;
-}
-
 QByteArray queryBytes(const char *path, const char *name, DWORD *type)
 {
     HKEY key = 0;

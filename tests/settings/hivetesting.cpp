@@ -11,6 +11,14 @@
 namespace hivetesting
 {
 
+settings::CRegSettings store()
+{
+    settings::CRegSettings s;
+    s.setCompany("Quillanor");
+    s.setAppName("Ostrevan");
+    return s;
+}
+
 QString folder()
 {
     return QFileInfo(settings::hivePath()).absolutePath();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/cregsettings.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -19,7 +21,10 @@ void writeHive(const QByteArray &bytes);
 QStringList folderEntries();
 QStringList backups();
 
-// The standard store of the program: Company "Quillanor", AppName "Ostrevan".
+// The program's store: Company "Quillanor", AppName "Ostrevan".
+settings::CRegSettings store();
+
+// Its application key.
 inline constexpr const char *AppKey = "HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan";
 
 // The text of a file that holds the given lines below the "Options" section.
