@@ -315,6 +315,9 @@ bool Form::unload(UnloadMode mode)
 void Form::SetFocus()
 {
     load();
+    // A minimised window comes back into view first.
+    if (isMinimized())
+        showNormal();
     raise();
     activateWindow();
     setFocus(Qt::OtherFocusReason);
