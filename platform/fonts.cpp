@@ -23,17 +23,17 @@ QString resolveFace(const char *face)
 
 } // namespace
 
-bool isDigitFace(const FontSpec &spec)
+bool isDigitFace(const FontSpec &layout)
 {
-    return spec.face && QLatin1String(spec.face) == QLatin1String("LiquidCrystal");
+    return layout.face && QLatin1String(layout.face) == QLatin1String("LiquidCrystal");
 }
 
-QFont designFont(const FontSpec &spec)
+QFont designFont(const FontSpec &layout)
 {
-    QFont font(resolveFace(spec.face));
-    font.setPixelSize(pointsToPixels(spec.points));
-    font.setBold(spec.bold);
-    font.setUnderline(spec.underline);
+    QFont font(resolveFace(layout.face));
+    font.setPixelSize(pointsToPixels(layout.points));
+    font.setBold(layout.bold);
+    font.setUnderline(layout.underline);
     return font;
 }
 

@@ -39,27 +39,27 @@ int titlePx(BorderStyle border)
     return border == BorderStyle::FixedToolWindow ? 16 : 19;
 }
 
-Qt::WindowFlags flagsFor(const FormSpec &spec)
+Qt::WindowFlags flagsFor(const FormSpec &layout)
 {
     Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                             Qt::MSWindowsFixedSizeDialogHint;
-    flags |= spec.border == BorderStyle::FixedToolWindow ? Qt::Tool
-             : spec.border == BorderStyle::FixedDialog   ? Qt::Dialog
+    flags |= layout.border == BorderStyle::FixedToolWindow ? Qt::Tool
+             : layout.border == BorderStyle::FixedDialog   ? Qt::Dialog
                                                          : Qt::Window;
-    if (spec.minButton)
+    if (layout.minButton)
         flags |= Qt::WindowMinimizeButtonHint;
     return flags;
 }
 
 } // namespace
 
-Form::Form(Services &services, const FormSpec &spec, QWidget *owner)
-    : QWidget(owner, flagsFor(spec)), m_services(services), m_spec(spec)
+Form::Form(Services &services, const FormSpec &layout, QWidget *owner)
+    : QWidget(owner, flagsFor(layout)), m_services(services), m_layout(layout)
 {
-    setObjectName(QString::fromLatin1(spec.name));
-    setWindowTitle(QString::fromUtf8(spec.caption));
-    setFixedSize(toPixels(spec.clientWidth), toPixels(spec.clientHeight));
+    setObjectName(QString::fromLatin1(layout.name));
+    setWindowTitle(QString::fromUtf8(layout.caption));
+    setFixedSize(toPixels(layout.clientWidth), toPixels(layout.clientHeight));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     m_image.resize(size(), palette().color(QPalette::Window));
@@ -88,7 +88,7 @@ QString Form::key(const char *name, int index)
 void Form::build()
 {
     std::vector<std::pair<int, QWidget *>> tabStops;
-    for (const ControlSpec &c : m_spec.controls) {
+    for (const ControlSpec &c : m_layout.controls) {
         QWidget *parent = c.container ? m_controls.value(QString::fromLatin1(c.container)) : this;
         QWidget *w = makeControl(c, parent ? parent : this);
         w->setObjectName(key(c.name, c.index));
@@ -103,13 +103,13 @@ void Form::build()
     for (size_t i = 1; i < m_tabStops.size(); ++i)
         QWidget::setTabOrder(m_tabStops[i - 1], m_tabStops[i]);
 
-    for (const TimerSpec &t : m_spec.timers)
+    for (const TimerSpec &t : m_layout.timers)
         m_timers.emplace(t.name, std::make_unique<Timer>(m_services.timers, t.interval, false));
 
-    if (m_spec.menuName) {
+    if (m_layout.menuName) {
         m_menu = new QMenu(this);
-        m_menu->setObjectName(QString::fromLatin1(m_spec.menuName));
-        for (const MenuItemSpec &item : m_spec.menu) {
+        m_menu->setObjectName(QString::fromLatin1(m_layout.menuName));
+        for (const MenuItemSpec &item : m_layout.menu) {
             QAction *action = QLatin1String(item.caption) == QLatin1String("-")
                                   ? m_menu->addSeparator()
                                   : m_menu->addAction(QString::fromUtf8(item.caption));
@@ -269,7 +269,7 @@ void Form::load()
     if (m_loaded || m_loading)
         return;
     m_loading = true;
-    for (const TimerSpec &t : m_spec.timers)
+    for (const TimerSpec &t : m_layout.timers)
         timer(t.name)->setEnabled(t.enabled);
     Form_Load();
     m_loading = false;
@@ -325,7 +325,7 @@ void Form::SetFocus()
 
 int Form::heightTwips() const
 {
-    return toTwips(height() + titlePx(m_spec.border) + 2 * kBorderPx);
+    return toTwips(height() + titlePx(m_layout.border) + 2 * kBorderPx);
 }
 
 int Form::widthTwips() const
@@ -415,9 +415,9 @@ void Form::showEvent(QShowEvent *event)
 
 void Form::placeOnScreen()
 {
-    const QSize outer(width() + 2 * kBorderPx, height() + titlePx(m_spec.border) + 2 * kBorderPx);
+    const QSize outer(width() + 2 * kBorderPx, height() + titlePx(m_layout.border) + 2 * kBorderPx);
     QRect area;
-    if (m_spec.startPosition == StartPosition::CenterOwner && parentWidget())
+    if (m_layout.startPosition == StartPosition::CenterOwner && parentWidget())
         area = parentWidget()->window()->frameGeometry();
     else if (QScreen *s = screen())
         area = s->availableGeometry();

@@ -32,7 +32,7 @@ class Form : public QWidget, public Canvas
 public:
     enum UnloadMode { FromControlMenu = 0, FromCode = 1 };
 
-    Form(Services &services, const FormSpec &spec, QWidget *owner = nullptr);
+    Form(Services &services, const FormSpec &layout, QWidget *owner = nullptr);
     ~Form() override;
 
     // Runs the load handler the first time; every way of touching the form goes through here.
@@ -48,8 +48,8 @@ public:
     void SetFocus();
 
     // The client area in twips.
-    int scaleWidth() const { return m_spec.clientWidth; }
-    int scaleHeight() const { return m_spec.clientHeight; }
+    int scaleWidth() const { return m_layout.clientWidth; }
+    int scaleHeight() const { return m_layout.clientHeight; }
     // Outer measures: the client area and the window frame.
     int heightTwips() const override;
     int widthTwips() const override;
@@ -109,7 +109,7 @@ private:
     CommandButton *buttonWith(unsigned flag) const;
 
     Services &m_services;
-    const FormSpec &m_spec;
+    const FormSpec &m_layout;
     QHash<QString, QWidget *> m_controls;
     std::vector<QWidget *> m_tabStops; // in tab order
     std::map<std::string, std::unique_ptr<Timer>> m_timers;

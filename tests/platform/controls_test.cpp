@@ -165,10 +165,10 @@ TEST(Layouts, EveryCaptionFitsItsBoxInTheStandInFace)
     VirtualClock clock;
     ScriptedWaits waits;
     Services services{clock, waits, {}};
-    for (const FormSpec *spec :
+    for (const FormSpec *layout :
          {&layouts::Form1, &layouts::Form1b, &layouts::Form2, &layouts::Form4, &layouts::Form5}) {
-        Form form(services, *spec);
-        for (const ControlSpec &c : spec->controls) {
+        Form form(services, *layout);
+        for (const ControlSpec &c : layout->controls) {
             if (!*c.text || (c.kind != ControlKind::Label && c.kind != ControlKind::CheckBox))
                 continue;
             QWidget *w = form.findChild<QWidget *>(QString::fromLatin1(c.name));
@@ -178,12 +178,12 @@ TEST(Layouts, EveryCaptionFitsItsBoxInTheStandInFace)
             if (c.flags & WordWrap) {
                 const QRect needed =
                     metrics.boundingRect(QRect(0, 0, w->width(), 100000), Qt::TextWordWrap, text);
-                EXPECT_LE(needed.height(), w->height()) << spec->name << "." << c.name;
+                EXPECT_LE(needed.height(), w->height()) << layout->name << "." << c.name;
             } else {
                 // What is drawn must show whole: the ink, after a check box's box.
                 const int indicator = c.kind == ControlKind::CheckBox ? 20 : 0;
                 EXPECT_LE(metrics.boundingRect(text).right() + indicator, w->width())
-                    << spec->name << "." << c.name;
+                    << layout->name << "." << c.name;
             }
         }
     }

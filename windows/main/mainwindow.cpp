@@ -45,8 +45,8 @@ QIcon programIcon()
 
 } // namespace
 
-MainWindow::MainWindow(MainHost &host, const FormSpec &spec)
-    : Form(host.services(), spec), Label1(control<TextBox>("Label1")),
+MainWindow::MainWindow(MainHost &host, const FormSpec &layout)
+    : Form(host.services(), layout), Label1(control<TextBox>("Label1")),
       Label2(control<TextBox>("Label2")), Label3(control<TextBox>("Label3")),
       UpDown1(control<SpinButton>("UpDown1")), UpDown2(control<SpinButton>("UpDown2")),
       UpDown3(control<SpinButton>("UpDown3")), Command1(control<CommandButton>("Command1")),

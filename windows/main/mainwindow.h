@@ -19,7 +19,7 @@ class MainWindow : public platform::Form
 {
     Q_OBJECT
 public:
-    MainWindow(MainHost &host, const platform::FormSpec &spec);
+    MainWindow(MainHost &host, const platform::FormSpec &layout);
 
     // The digit fields (note: not in screen order) and their spin buttons.
     platform::TextBox *const Label1; // minutes
