@@ -2,6 +2,7 @@
 
 #include "engine/loadsound.h"
 #include "engine/media.h"
+#include "engine/sounds.h"
 #include "platform/commandbutton.h"
 #include "platform/label.h"
 #include "resources/layouts.h"
@@ -73,36 +74,13 @@ void Form5::Command1_Click()
     if (Command1->caption() == QLatin1String("Test")) {
         const QString path = Label1->text();
         m_testType = engine::soundTypeOf(path);
-        switch (m_testType) {
-        case engine::SoundType::Mp3:
-        case engine::SoundType::Mid:
-            m_device = QLatin1Char('"') + path + QLatin1Char('"');
-            media.mciSendString(QStringLiteral("open ") + m_device);
-            media.mciSendString(QStringLiteral("play ") + m_device);
-            m_host.playing = true;
-            break;
-        case engine::SoundType::Wav:
+        if (m_testType == engine::SoundType::Wav)
             m_testSound = LoadSound(path);
-            media.sndPlaySound(&m_testSound,
-                               engine::SND_ASYNC | engine::SND_MEMORY | engine::SND_LOOP);
+        if (engine::playSound(media, m_testType, path, m_testSound, m_device))
             m_host.playing = true;
-            break;
-        case engine::SoundType::None:
-            break;
-        }
         Command1->setCaption(QStringLiteral("Stop"));
     } else if (Command1->caption() == QLatin1String("Stop")) {
-        switch (m_testType) {
-        case engine::SoundType::Mp3:
-        case engine::SoundType::Mid:
-            media.mciSendString(QStringLiteral("close ") + m_device);
-            break;
-        case engine::SoundType::Wav:
-            media.sndPlaySound(nullptr, engine::SND_NODEFAULT);
-            break;
-        case engine::SoundType::None:
-            break;
-        }
+        engine::stopSound(media, m_testType, m_device);
         m_testType = engine::SoundType::None;
         m_host.playing = false;
         Command1->setCaption(QStringLiteral("Test"));

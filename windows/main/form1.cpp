@@ -3,7 +3,7 @@
 #include "engine/countdown.h"
 #include "engine/loadsound.h"
 #include "engine/media.h"
-#include "engine/soundtype.h"
+#include "engine/sounds.h"
 #include "paint/gradient.h"
 #include "platform/commandbutton.h"
 #include "platform/textbox.h"
@@ -139,22 +139,9 @@ void Form1::alarm()
     Command1->setCaption(QStringLiteral("Alarm Off"));
     large.Command1->setCaption(QStringLiteral("Alarm Off"));
 
-    switch (engine::soundTypeOf(fname)) {
-    case engine::SoundType::Mp3:
-    case engine::SoundType::Mid:
-        m_host.mcifile = QLatin1Char('"') + fname + QLatin1Char('"');
-        m_host.media().mciSendString(QStringLiteral("open ") + m_host.mcifile);
-        m_host.media().mciSendString(QStringLiteral("play ") + m_host.mcifile);
+    if (engine::playSound(m_host.media(), engine::soundTypeOf(fname), fname, dsound,
+                          m_host.mcifile))
         m_host.playing = true;
-        break;
-    case engine::SoundType::Wav:
-        m_host.media().sndPlaySound(&dsound,
-                                    engine::SND_ASYNC | engine::SND_MEMORY | engine::SND_LOOP);
-        m_host.playing = true;
-        break;
-    case engine::SoundType::None:
-        break;
-    }
 
     sec->setEnabled(false);
     setFieldsLocked(false);
@@ -162,17 +149,7 @@ void Form1::alarm()
 
 void Form1::StopAlarmSound()
 {
-    switch (engine::soundTypeOf(fname)) {
-    case engine::SoundType::Mp3:
-    case engine::SoundType::Mid:
-        m_host.media().mciSendString(QStringLiteral("close ") + m_host.mcifile);
-        break;
-    case engine::SoundType::Wav:
-        m_host.media().sndPlaySound(nullptr, engine::SND_NODEFAULT);
-        break;
-    case engine::SoundType::None:
-        break;
-    }
+    engine::stopSound(m_host.media(), engine::soundTypeOf(fname), m_host.mcifile);
     m_host.playing = false;
 }
 
