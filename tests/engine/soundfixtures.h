@@ -1,66 +1,58 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
-#include <QTemporaryDir>
-#include <QVector>
+#include <cmath>
 
-// Sound data made in the test, and a reader for what SDL's disk audio driver renders.
+// Sound data made in the test, and small file helpers.
 namespace soundfixtures
 {
 
-// A 16-bit mono PCM WAV image of a sine tone with a canonical 44-byte header.
-QByteArray toneWav(double seconds, double frequency = 440.0, int rate = 44100,
-                   int amplitude = 12000);
+inline void appendLe(QByteArray &out, quint32 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.append(char(value >> (8 * i)));
+}
 
-// A one-track MIDI file: one piano note (C5) held for noteMs, then the end of the track.
-QByteArray noteMidi(int noteMs);
+// A 16-bit mono 44.1 kHz PCM WAV image of a sine tone peaking at 12000, with a 44-byte header.
+inline QByteArray toneWav(double seconds, double frequency = 440.0)
+{
+    const quint32 frames = quint32(std::lround(seconds * 44100));
+    QByteArray out("RIFF");
+    appendLe(out, 36 + 2 * frames, 4);
+    // "fmt " chunk: PCM, mono, 44100 Hz, 88200 bytes a second, 2-byte frames, 16 bits.
+    out.append("WAVEfmt \x10\0\0\0\x01\0\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0data", 32);
+    appendLe(out, 2 * frames, 4);
+    for (quint32 i = 0; i < frames; ++i)
+        appendLe(out, quint16(std::lround(12000 * std::sin(2 * M_PI * frequency * i / 44100))), 2);
+    return out;
+}
 
-// Path of a file in the test data folder. tone-1s.mp3 there is one second of a 440 Hz sine,
-// 16 kHz mono, encoded with `lame -b 32 -m m` (the encoder is not needed to run the tests).
-QString dataPath(const QString &name);
+// A one-track MIDI file: one piano note (C5) held for 0.3 s, then the end of the track.
+inline QByteArray noteMidi()
+{
+    return QByteArray("MThd\0\0\0\x06\0\0\0\x01\x01\xe0MTrk\0\0\0\x10"
+                      "\0\xc0\0\0\x90\x48\x64\x82\x20\x80\x48\x40\0\xff\x2f\0",
+                      38);
+}
+
+// tone-1s.mp3 there is one second of a 440 Hz sine, 16 kHz mono (`lame -b 32 -m m`).
+inline QString dataPath(const QString &name)
+{
+    return QStringLiteral(OSTREVAN_TEST_DATA "/") + name;
+}
 
 // The device text of a path: the path in double quotes.
-QString quoted(const QString &path);
-
-// Writes bytes to a file; false when it cannot.
-bool writeFile(const QString &path, const QByteArray &bytes);
-
-// Points SDL at its disk audio driver, writing raw 16-bit stereo samples to a fresh file at
-// about delayMs per 1024-frame buffer (23 ms is real time). Set before the first sound call.
-class DiskAudio
+inline QString quoted(const QString &path)
 {
-public:
-    static constexpr int Rate = 44100;
-    static constexpr int Channels = 2;
+    return QLatin1Char('"') + path + QLatin1Char('"');
+}
 
-    explicit DiskAudio(int delayMs = 10);
-    ~DiskAudio();
-
-    QString path() const { return m_path; }
-    // Frames written to the file so far.
-    qint64 frames() const;
-    // Waits until at least that many frames are written; false on timeout.
-    bool waitForFrames(qint64 frames, int timeoutMs = 15000) const;
-    // All samples written so far, interleaved.
-    QVector<qint16> samples() const;
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
-    QByteArray m_oldDriver;
-    bool m_hadDriver = false;
-};
-
-// The largest absolute sample value of frames [from, to), both channels; 0 for no frames.
-int peak(const QVector<qint16> &samples, qint64 from, qint64 to);
-// The first frame at or after from whose absolute value exceeds threshold, or -1.
-qint64 firstLoudFrame(const QVector<qint16> &samples, int threshold, qint64 from = 0);
-// The first 10-ms window in [from, to) whose peak is at most threshold, or -1: a gap.
-qint64 firstQuietWindow(const QVector<qint16> &samples, int threshold, qint64 from, qint64 to);
-
-// Levels for the checks: the test tones peak near 12000, rendered silence is 0.
-inline constexpr int Loud = 1000;
-inline constexpr int Quiet = 16;
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
 
 } // namespace soundfixtures
