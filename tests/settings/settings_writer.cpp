@@ -6,57 +6,37 @@
 #include "settings/cregsettings.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
 #include <cstdio>
-
-using settings::CRegSettings;
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    CRegSettings store;
-    store.setCompany(QStringLiteral("Quillanor"));
-    store.setAppName(QStringLiteral("Ostrevan"));
-    QTextStream out(stdout);
-
+    settings::CRegSettings store;
+    store.setCompany("Quillanor");
+    store.setAppName("Ostrevan");
     const QString command = args.value(0);
-    if (command == QLatin1String("save") && args.size() == 4)
-        return store.SaveSetting(args.at(1), args.at(2), args.at(3)) ? 0 : 1;
-    if (command == QLatin1String("get") && args.size() == 4) {
-        out << store.GetSetting(args.at(1), args.at(2), args.at(3));
-        return 0;
+    if (command == "save" && args.size() == 4)
+        return store.SaveSetting(args[1], args[2], args[3]) ? 0 : 1;
+    if (command == "get" && args.size() == 4)
+        return std::fputs(store.GetSetting(args[1], args[2], args[3]).toUtf8().constData(),
+                          stdout) < 0;
+    if (command == "many" && args.size() == 3) {
+        bool ok = true;
+        for (int n = 0; n < args[2].toInt(); ++n)
+            ok &= store.SaveSetting("Stress", args[1] + QString::number(n),
+                                    args[1] + ':' + QString::number(n));
+        return ok ? 0 : 2;
     }
-    if (command == QLatin1String("many") && args.size() == 3) {
-        const QString prefix = args.at(1);
-        const int count = args.at(2).toInt();
-        int failed = 0;
-        for (int n = 0; n < count; ++n) {
-            const QString key = prefix + QString::number(n);
-            if (!store.SaveSetting(QStringLiteral("Stress"), key,
-                                   prefix + u':' + QString::number(n)))
-                ++failed;
-        }
-        return failed == 0 ? 0 : 2;
+    // Every round stores a value of one repeated letter and then its round number, so a reader
+    // can tell a whole value from a torn one.
+    for (int round = 0; command == "churn" && args.size() == 2; ++round) {
+        if (!store.SaveSetting("Churn", "Big", QString(args[1].toInt(), QChar('a' + round % 26))) ||
+            !store.SaveSetting("Churn", "Round", QString::number(round)))
+            return 2;
+        if (round == 0 && std::puts("ready") >= 0)
+            std::fflush(stdout);
     }
-    if (command == QLatin1String("churn") && args.size() == 2) {
-        // Every round stores a value of one repeated letter and its round number, so a reader
-        // can tell a whole value from a torn one.
-        const int length = args.at(1).toInt();
-        for (int round = 0;; ++round) {
-            const QChar letter(u'a' + round % 26);
-            if (!store.SaveSetting(QStringLiteral("Churn"), QStringLiteral("Big"),
-                                   QString(length, letter)) ||
-                !store.SaveSetting(QStringLiteral("Churn"), QStringLiteral("Round"),
-                                   QString::number(round)))
-                return 2;
-            if (round == 0) {
-                out << "ready\n";
-                out.flush();
-                std::fflush(stdout);
-            }
-        }
-    }
-    out << "usage: settings_writer save|get|many|churn ...\n";
+    std::fputs("usage: settings_writer save|get|many|churn ...\n", stderr);
     return 64;
 }

@@ -7,8 +7,12 @@
 class WarningCatcher
 {
 public:
-    WarningCatcher();
-    ~WarningCatcher();
+    WarningCatcher() : m_previous(qInstallMessageHandler(&handle)) { s_active = &m_warnings; }
+    ~WarningCatcher()
+    {
+        qInstallMessageHandler(m_previous);
+        s_active = nullptr;
+    }
     WarningCatcher(const WarningCatcher &) = delete;
     WarningCatcher &operator=(const WarningCatcher &) = delete;
 
@@ -16,8 +20,13 @@ public:
     void clear() { m_warnings.clear(); }
 
 private:
-    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text);
+    static void handle(QtMsgType type, const QMessageLogContext &, const QString &text)
+    {
+        if (s_active && type == QtWarningMsg)
+            s_active->append(text);
+    }
 
+    static inline QStringList *s_active = nullptr;
     QStringList m_warnings;
     QtMessageHandler m_previous = nullptr;
 };
