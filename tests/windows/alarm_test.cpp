@@ -1,56 +1,32 @@
-#include "platform/commandbutton.h"
-#include "platform/textbox.h"
-#include "platform/timers.h"
-#include "tests/support/programfixture.h"
-
-#include <QFile>
-#include <QTemporaryDir>
+#include "tests/windows/windowtesting.h"
 
 using namespace platform;
 
-class Alarm : public ProgramTest
+class Alarm : public WindowTest
 {
 protected:
-    // Counts one second down to zero with the given sound file chosen.
-    void ringWith(const QString &soundFile)
-    {
-        setOption("Sound File", soundFile);
-        if (!program)
-            startProgram();
-        f1().Label3->setText("01");
-        clock.advance(16);
-        f1().Command1->click();
-        clock.advance(1000);
-        ASSERT_EQ(f1().Command1->caption(), "Alarm Off");
-    }
     void alarmOff() { f1b().Command1->click(); }
 };
 
 TEST_F(Alarm, Mp3AndMidiPlayThroughTheQuotedDeviceName)
 {
-    ringWith("/home/me/My Alarms/wake up.MP3");
-    EXPECT_EQ(media.calls(), (QStringList{"mci:open \"/home/me/My Alarms/wake up.MP3\"",
-                                          "mci:play \"/home/me/My Alarms/wake up.MP3\""}));
-    EXPECT_TRUE(program->playing);
-    media.clear();
-    alarmOff();
-    EXPECT_EQ(media.calls(), (QStringList{"mci:close \"/home/me/My Alarms/wake up.MP3\""}));
-    EXPECT_FALSE(program->playing);
-    EXPECT_EQ(f1().Command1->caption(), "Start");
-
-    media.clear();
-    ringWith("/tmp/tune.Mid");
-    EXPECT_EQ(media.calls(), (QStringList{"mci:open \"/tmp/tune.Mid\"", "mci:play \"/tmp/tune.Mid\""}));
+    for (const QString file : {"/home/me/My Alarms/wake up.MP3", "/tmp/tune.Mid"}) {
+        const QString device = '"' + file + '"';
+        media.clear();
+        ringWith(file);
+        EXPECT_EQ(media.calls(), (QStringList{"mci:open " + device, "mci:play " + device}));
+        EXPECT_TRUE(program->playing);
+        media.clear();
+        alarmOff();
+        EXPECT_EQ(media.calls(), (QStringList{"mci:close " + device}));
+        EXPECT_FALSE(program->playing);
+        EXPECT_EQ(f1().Command1->caption(), "Start");
+    }
 }
 
-TEST_F(Alarm, WavLoopsFromMemoryUntilAlarmOff)
+TEST_F(Alarm, WavLoopsFromMemoryUntilAlarmOffAndAMissingOneStillRingsVisibly)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("bell.WAV");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("RIFF....WAVEdata");
-    file.close();
+    const QString path = makeFile("bell.WAV", "RIFF....WAVEdata");
     setOption("Sound File", path);
     startProgram(); // the sound is read when the window loads
     ringWith(path);
@@ -61,17 +37,14 @@ TEST_F(Alarm, WavLoopsFromMemoryUntilAlarmOff)
     alarmOff();
     EXPECT_EQ(media.calls(), (QStringList{"snd:2:null"}));
     EXPECT_FALSE(program->playing);
-}
 
-TEST_F(Alarm, AMissingWavStillRingsVisiblyAndSetsPlaying)
-{
+    program.reset();
+    media.clear();
     ringWith("/nowhere/gone.wav");
     EXPECT_EQ(media.calls(), (QStringList{"snd:13:0"}));
     EXPECT_TRUE(program->playing);
     clock.advance(160);
     EXPECT_NE(f1().Command1->backColor(), f1().oldclr);
-    alarmOff();
-    EXPECT_EQ(f1().Command1->caption(), "Start");
 }
 
 TEST_F(Alarm, OtherFileTypesRingSilentlyAndLeavePlayingAlone)
@@ -113,29 +86,31 @@ TEST_F(Alarm, BringsTheWindowOfTheSizeInUseBackFromTheNotificationArea)
     EXPECT_EQ(f1b().Command1->caption(), "Alarm Off");
 }
 
-TEST_F(Alarm, WithTheLargeWindowShowingTheSmallOneStaysHidden)
+TEST_F(Alarm, ClosingEitherWindowEndsTheProgramAndSilencesIt)
 {
-    setOption("Size", "1");
-    startProgram();
-    ringWith("/tmp/x.mid");
-    EXPECT_TRUE(f1b().isVisible());
-    EXPECT_FALSE(f1().isVisible());
-}
-
-TEST_F(Alarm, ClosingEitherWindowDuringTheAlarmSilencesIt)
-{
-    ringWith("/tmp/x.mp3");
-    media.clear();
-    f1().close();
-    EXPECT_EQ(media.calls(), (QStringList{"mci:close \"/tmp/x.mp3\"", "snd:2:null"}));
-    EXPECT_EQ(ends, 1);
-
-    program.reset();
-    media.clear();
-    ringWith("/tmp/y.wav");
-    media.clear();
-    f1b().close();
-    // The large window closes the device of the last MCI alarm only.
-    EXPECT_EQ(media.calls(), (QStringList{"mci:close "}));
-    EXPECT_EQ(ends, 2);
+    struct Case {
+        const char *file; // nullptr: no alarm
+        bool large;
+        QStringList calls;
+    };
+    const Case cases[] = {
+        {"/tmp/a b.mp3", false, {"mci:close \"/tmp/a b.mp3\"", "snd:2:null"}},
+        {"/tmp/x.mid", true, {"mci:close \"/tmp/x.mid\""}},
+        {"/tmp/y.wav", true, {"mci:close "}}, // the large window closes the last MCI device only
+        {nullptr, true, {}},
+    };
+    for (const Case &c : cases) {
+        program.reset();
+        if (c.file)
+            ringWith(c.file);
+        else
+            startProgram();
+        media.clear();
+        const int before = ends;
+        c.large ? f1b().close() : f1().close();
+        EXPECT_EQ(media.calls(), c.calls) << (c.file ? c.file : "no alarm");
+        EXPECT_EQ(ends, before + 1);
+        EXPECT_FALSE(f1().isVisible() || f1b().isVisible());
+        EXPECT_FALSE(f1().Timer2->isEnabled());
+    }
 }

@@ -1,92 +1,47 @@
-#include "platform/commandbutton.h"
 #include "platform/label.h"
-#include "platform/textbox.h"
-#include "platform/timers.h"
-#include "tests/windows/dialogtesting.h"
+#include "tests/windows/windowtesting.h"
 #include "windows/dialogs/form2.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QMouseEvent>
 #include <QRadioButton>
 
 using namespace platform;
 
-namespace
+class OptionsWindow : public WindowTest
 {
-
-constexpr ColorValue kLightBlue = 16744576;
-
-QStringList optionNames()
-{
-    QStringList names;
-    settings::CRegSettings s;
-    s.setAppName(QStringLiteral("Ostrevan"));
-    s.setCompany(QStringLiteral("Quillanor"));
-    for (const auto &value : s.GetAllOptions(QStringLiteral("Options")))
-        names << value[0];
-    return names;
-}
-
-QString message(const char *key)
-{
-    settings::CRegSettings s;
-    s.setAppName(QStringLiteral("Ostrevan"));
-    s.setCompany(QStringLiteral("Quillanor"));
-    return s.GetSetting(QStringLiteral("Messages"), QString::fromLatin1(key),
-                        QStringLiteral("<absent>"));
-}
-
-void setMessage(const QString &value)
-{
-    settings::CRegSettings s;
-    s.setAppName(QStringLiteral("Ostrevan"));
-    s.setCompany(QStringLiteral("Quillanor"));
-    s.SaveSetting(QStringLiteral("Messages"), QStringLiteral("MP3 Message"), value);
-}
-
-} // namespace
-
-class OptionsWindow : public DialogTest
-{
+protected:
+    static QStringList optionNames()
+    {
+        QStringList names;
+        for (const auto &value : store().GetAllOptions(QStringLiteral("Options")))
+            names << value[0];
+        return names;
+    }
+    static QString mp3Message()
+    {
+        return store().GetSetting(QStringLiteral("Messages"), QStringLiteral("MP3 Message"),
+                                  QStringLiteral("<absent>"));
+    }
+    static void setMp3Message(const QString &value)
+    {
+        store().SaveSetting(QStringLiteral("Messages"), QStringLiteral("MP3 Message"), value);
+    }
+    // Chooses the file with Options' Select button.
+    void choose(Form5 &o, const QString &file)
+    {
+        waits.answerFile(file);
+        o.Command2->click();
+    }
 };
-
-TEST_F(OptionsWindow, OpensWithTheStoredFileAndTheVisibleSizeAndShowsLongPathsInATip)
-{
-    const QString wav = makeFile("alarm.wav", "first");
-    setOption("Sound File", wav);
-    startProgram();
-    makeFile("alarm.wav", "second"); // changed since the program started
-    options(f1(), [&](Form5 &o) {
-        EXPECT_EQ(o.windowTitle(), "Options");
-        EXPECT_EQ(o.Label1->text(), wav);
-        EXPECT_TRUE(o.Small->isChecked());
-        EXPECT_FALSE(o.Big->isChecked());
-        EXPECT_EQ(o.bc, -1);
-        EXPECT_EQ(o.dc, -1);
-        EXPECT_EQ(o.btc, -1);
-        EXPECT_EQ(program->newsize, -1);
-        EXPECT_EQ(f1().dsound, "second"); // reloaded when Options opens
-
-        EXPECT_TRUE(o.Label1->toolTip().isEmpty());
-        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(o.Label1, &move);
-        EXPECT_EQ(o.Label1->toolTip(), wav);
-        o.Command5->click();
-    });
-    EXPECT_EQ(shown("Form5"), 1);
-}
 
 TEST_F(OptionsWindow, DoneSavesDigitColourAndSoundFileAlwaysAndColoursOnlyWhenChosen)
 {
-    setOption("Background Color", "9"); // names no background: never written back
+    setOption("Background Color", "9"); // names no background: not written back unchosen
     startProgram();
     const QString wav = makeFile("bells.wav", "0123456789");
     options(f1(), [&](Form5 &o) {
         EXPECT_EQ(o.Label1->text(), "None Selected");
-        waits.answerFile(wav);
-        o.Command2->click();
+        choose(o, wav);
         EXPECT_EQ(o.Label1->text(), wav);
         o.Command4->click();
     });
@@ -94,18 +49,10 @@ TEST_F(OptionsWindow, DoneSavesDigitColourAndSoundFileAlwaysAndColoursOnlyWhenCh
     EXPECT_EQ(option("Sound File"), wav);
     EXPECT_EQ(option("Background Color"), "9");
     EXPECT_EQ(option("Button Color"), "<absent>");
-    EXPECT_EQ(option("Size"), "0");
-    EXPECT_EQ(program->newsize, 0);
     EXPECT_EQ(f1().fname, wav);
     EXPECT_EQ(f1().dsound, "0123456789");
     EXPECT_TRUE(f1().Timer2->isEnabled());
-    EXPECT_EQ(f1().oldclr, kLightBlue);
-}
 
-TEST_F(OptionsWindow, DoneAppliesAndSavesTheColoursInItsOrder)
-{
-    startProgram();
-    const QString wav = makeFile("bells.wav");
     options(f1(), [&](Form5 &o) {
         onColors([](Form4 &c) {
             c.Option1[2]->setChecked(true); // cyan digits
@@ -114,29 +61,20 @@ TEST_F(OptionsWindow, DoneAppliesAndSavesTheColoursInItsOrder)
             c.Command2->click();
         });
         o.Command3->click();
-        EXPECT_EQ(o.bc, 2);
-        EXPECT_EQ(o.dc, 16776960);
-        EXPECT_EQ(o.btc, 8454143);
-        waits.answerFile(wav);
-        o.Command2->click();
         o.Command4->click();
     });
-    // New values are kept in the order they were first written: start-up wrote the first two.
-    EXPECT_EQ(optionNames(), (QStringList{"Background Color", "Size", "Digit Color", "Button Color",
-                                          "Sound File"}));
+    // Values are kept in the order they were first written.
+    EXPECT_EQ(optionNames(), (QStringList{"Background Color", "Size", "Digit Color", "Sound File",
+                                          "Button Color"}));
     EXPECT_EQ(option("Background Color"), "2");
     EXPECT_EQ(option("Digit Color"), "16776960");
     EXPECT_EQ(option("Button Color"), "8454143");
+    EXPECT_EQ(option("Size"), "0");
     EXPECT_EQ(program->digclr, "16776960");
-    EXPECT_EQ(f1().oldclr, 8454143);
-    for (MainWindow *w : {static_cast<MainWindow *>(&f1()), static_cast<MainWindow *>(&f1b())}) {
+    expectDress(16776960, 8454143);
+    for (MainWindow *w : both()) {
         EXPECT_FALSE(w->Timer2->isEnabled());
         EXPECT_EQ(QColor(w->image().pixel(0, 0)), QColor(0, 0, 255));
-        for (TextBox *field : {w->Label1, w->Label2, w->Label3})
-            EXPECT_EQ(field->foreColor(), 16776960);
-        ASSERT_EQ(w->commandButtons().size(), 7);
-        for (CommandButton *b : w->commandButtons())
-            EXPECT_EQ(b->backColor(), 8454143);
     }
 }
 
@@ -156,55 +94,45 @@ TEST_F(OptionsWindow, CancelAndTheCloseBoxSaveNothing)
             });
             o.Command3->click();
             o.Big->setChecked(true);
-            waits.answerFile(after);
-            o.Command2->click();
+            choose(o, after);
             if (!closeBox)
                 o.Command5->click();
         });
         EXPECT_EQ(program->newsize, -1);
-        EXPECT_EQ(option("Digit Color"), "<absent>");
-        EXPECT_EQ(option("Button Color"), "<absent>");
+        EXPECT_EQ(optionNames(), (QStringList{"Sound File", "Background Color", "Size"}));
         EXPECT_EQ(option("Background Color"), "5");
         EXPECT_EQ(option("Sound File"), before);
         EXPECT_EQ(option("Size"), "0");
         EXPECT_EQ(f1().fname, before);
         EXPECT_TRUE(f1().isVisible());
         EXPECT_TRUE(f1().Timer2->isEnabled());
-        EXPECT_EQ(f1().oldclr, kLightBlue);
-        EXPECT_EQ(f1().Label1->foreColor(), 65535);
+        expectDress(65535, 16744576);
     }
 }
 
 TEST_F(OptionsWindow, SwitchesTheSizeFromEitherWindow)
 {
     startProgram();
-    options(f1(), [](Form5 &o) {
-        o.Big->setChecked(true);
-        o.Command4->click();
-    });
-    EXPECT_TRUE(f1b().isVisible());
-    EXPECT_FALSE(f1().isVisible());
-    EXPECT_EQ(option("Size"), "1");
-
-    options(f1b(), [](Form5 &o) {
-        EXPECT_TRUE(o.Big->isChecked());
-        o.Small->setChecked(true);
-        o.Command4->click();
-    });
-    EXPECT_TRUE(f1().isVisible());
-    EXPECT_FALSE(f1b().isVisible());
-    EXPECT_EQ(option("Size"), "0");
+    for (bool big : {true, false}) {
+        options(big ? static_cast<MainWindow &>(f1()) : f1b(), [&](Form5 &o) {
+            EXPECT_NE(o.Big->isChecked(), big);
+            (big ? o.Big : o.Small)->setChecked(true);
+            o.Command4->click();
+        });
+        EXPECT_EQ(f1b().isVisible(), big);
+        EXPECT_NE(f1().isVisible(), big);
+        EXPECT_EQ(option("Size"), big ? "1" : "0");
+    }
 }
 
-TEST_F(OptionsWindow, StartWithoutASoundFileLeadsToOptionsAndThenStarts)
+TEST_F(OptionsWindow, StartWithoutASoundFileSaysOopsLeadsToOptionsAndThenStarts)
 {
     startProgram();
     const QString wav = makeFile("chime.wav");
     f1().Label3->setText("05");
     onOptions([&](Form5 &o) {
         EXPECT_EQ(o.parentWidget(), &f1());
-        waits.answerFile(wav);
-        o.Command2->click();
+        choose(o, wav);
         o.Command4->click();
     });
     f1b().Command1->click(); // the large window's Start hands over to the small one
@@ -213,178 +141,127 @@ TEST_F(OptionsWindow, StartWithoutASoundFileLeadsToOptionsAndThenStarts)
                             "first.|exclamation|ok");
     EXPECT_EQ(waits.log[1], "modal|Form5");
     EXPECT_EQ(f1().Command1->caption(), "Start");
+    clock.advance(2000);
+    EXPECT_EQ(f1().Label3->text(), "05");
     EXPECT_FALSE(f1().sec->isEnabled());
 
     f1().Command1->click();
     EXPECT_EQ(f1().Command1->caption(), "Stop");
-    EXPECT_TRUE(f1().sec->isEnabled());
     clock.advance(1000);
     EXPECT_EQ(f1b().Label3->text(), "04");
 }
 
-class SoundFileChooser : public DialogTest
+TEST_F(OptionsWindow, OpensWithTheStoredChoiceThatCancelOrAPathThatIsNoFileKeeps)
 {
-};
-
-TEST_F(SoundFileChooser, AsksOverTheSmallWindowInTheProgramFolderForSoundFiles)
-{
+    const QString wav = makeFile("alarm.wav", "first");
+    setOption("Sound File", wav);
     setOption("Size", "1");
     startProgram();
+    makeFile("alarm.wav", "second"); // changed since the program started
     options(f1b(), [&](Form5 &o) {
         EXPECT_EQ(o.parentWidget(), &f1b());
-        o.Command2->click();
-    });
-    ASSERT_EQ(waits.log.size(), 2);
-    EXPECT_EQ(waits.log[1], QStringLiteral("file|Select Sound File...|%1|Sound Files (*.mp3, "
-                                           "*.wav, *.mid) (*.mp3 *.wav *.mid)|Form1")
-                                .arg(QStringLiteral(OSTREVAN_TEST_DATA)));
-}
-
-TEST_F(SoundFileChooser, CancelOrAPathThatIsNoFileKeepsThePreviousChoice)
-{
-    const QString wav = makeFile("alarm.wav");
-    setOption("Sound File", wav);
-    startProgram();
-    options(f1(), [&](Form5 &o) {
-        o.Command2->click(); // cancelled
+        EXPECT_TRUE(o.Big->isChecked());
+        EXPECT_EQ(f1().dsound, "second"); // reloaded when Options opens
+        o.Command2->click();              // cancelled
+        // The chooser asks over the small window, in the program's folder, for sound files.
+        EXPECT_EQ(waits.log.back(),
+                  QStringLiteral("file|Select Sound File...|%1|Sound Files "
+                                 "(*.mp3, *.wav, *.mid) (*.mp3 *.wav *.mid)|Form1")
+                      .arg(QStringLiteral(OSTREVAN_TEST_DATA)));
         EXPECT_EQ(o.Label1->text(), wav);
-        waits.answerFile(files.filePath("gone.wav"));
-        o.Command2->click();
+        choose(o, files.filePath("gone.wav"));
         EXPECT_EQ(o.Label1->text(), wav);
-        waits.answerFile(files.path()); // a folder
-        o.Command2->click();
+        choose(o, files.path()); // a folder
         EXPECT_EQ(o.Label1->text(), wav);
         o.Command4->click();
     });
     EXPECT_EQ(option("Sound File"), wav);
 }
 
-TEST_F(SoundFileChooser, AFileRemovedBeforeDoneIsKeptAndStartStillCounts)
+TEST_F(OptionsWindow, AFileRemovedBeforeDoneIsKeptAndTheAlarmStillShows)
 {
     startProgram();
     const QString wav = makeFile("usb/alarm.wav");
     options(f1(), [&](Form5 &o) {
-        waits.answerFile(wav);
-        o.Command2->click();
+        choose(o, wav);
         QFile::remove(wav);
         o.Command4->click();
     });
     EXPECT_EQ(option("Sound File"), wav);
     EXPECT_TRUE(f1().dsound.isEmpty());
-    f1().Label3->setText("01");
-    f1().Command1->click();
-    clock.advance(1000);
-    EXPECT_EQ(f1().Command1->caption(), "Alarm Off"); // the alarm still shows, silently
+    ringWith(wav);
     f1().Command1->click();
     EXPECT_EQ(f1().Command1->caption(), "Start");
 }
 
-class Mp3Notice : public DialogTest
-{
-};
-
-TEST_F(Mp3Notice, ComesForAnyPathNamingMp3UntilSwitchedOff)
+TEST_F(OptionsWindow, Mp3NoticeComesForAnyPathNamingMp3UntilSwitchedOff)
 {
     startProgram();
     const QString inMp3Folder = makeFile("My MP3s/chime.wav");
-    const QString elsewhere = makeFile("Sounds/chime.wav");
-    options(f1(), [&](Form5 &o) {
-        waits.answerFile(inMp3Folder);
-        o.Command2->click(); // the notice comes and is closed with its close box
-        EXPECT_EQ(shown("Form2"), 1);
-        EXPECT_EQ(message("MP3 Message"), "<absent>");
-        waits.answerFile(elsewhere);
-        o.Command2->click();
-        EXPECT_EQ(shown("Form2"), 1);
-
-        waits.answerFile(inMp3Folder);
-        waits.onModal([](platform::Form &form) {
+    const auto closeNotice = [&](bool untick) {
+        waits.onModal([untick](platform::Form &form) {
             auto &notice = static_cast<Form2 &>(form);
             EXPECT_EQ(notice.windowTitle(), "Important Message");
             EXPECT_TRUE(notice.Check1->isChecked());
-            EXPECT_EQ(notice.parentWidget(), nullptr);
-            notice.Check1->setChecked(false);
+            notice.Check1->setChecked(!untick);
             notice.Command1->click();
         });
-        o.Command2->click();
-        EXPECT_EQ(shown("Form2"), 2);
-        EXPECT_EQ(message("MP3 Message"), "no");
-        EXPECT_EQ(o.Label1->text(), inMp3Folder);
-
-        waits.answerFile(inMp3Folder);
-        o.Command2->click();
-        EXPECT_EQ(shown("Form2"), 2);
-        o.Command5->click();
-    });
-}
-
-TEST_F(Mp3Notice, OkWithTheBoxTickedStoresYesAndAnythingButYesKeepsItAway)
-{
-    startProgram();
-    const QString mp3 = makeFile("tune.mp3");
+    };
     options(f1(), [&](Form5 &o) {
-        waits.answerFile(mp3);
-        waits.onModal([](platform::Form &form) { static_cast<Form2 &>(form).Command1->click(); });
-        o.Command2->click();
-        EXPECT_EQ(message("MP3 Message"), "yes");
+        choose(o, inMp3Folder); // the notice comes and is closed with its close box
         EXPECT_EQ(shown("Form2"), 1);
-
-        setMessage("Yes");
-        waits.answerFile(mp3);
-        o.Command2->click();
+        EXPECT_EQ(mp3Message(), "<absent>");
+        choose(o, makeFile("Sounds/chime.wav"));
         EXPECT_EQ(shown("Form2"), 1);
+        closeNotice(false); // OK with the box ticked
+        choose(o, inMp3Folder);
+        EXPECT_EQ(mp3Message(), "yes");
+        closeNotice(true);
+        choose(o, inMp3Folder);
+        EXPECT_EQ(shown("Form2"), 3);
+        EXPECT_EQ(mp3Message(), "no");
+        EXPECT_EQ(o.Label1->text(), inMp3Folder);
+        choose(o, inMp3Folder);
+        setMp3Message("Yes"); // anything but "yes" keeps it away
+        choose(o, inMp3Folder);
+        EXPECT_EQ(shown("Form2"), 3);
         o.Command5->click();
     });
 }
 
-class TestSound : public DialogTest
+TEST_F(OptionsWindow, TestPlaysByTheLastThreeLettersAndStopStopsWhatItStarted)
 {
-};
-
-TEST_F(TestSound, PlaysByTheLastThreeLettersAndStopsWhatItStarted)
-{
-    setMessage("no");
+    setMp3Message("no");
     startProgram();
     const QString mp3 = makeFile("Tune.MP3");
     const QString wav = makeFile("ring.wav", "0123456789");
-    const QString wave = makeFile("ring.wave", "0123456789");
+    const QString device = '"' + mp3 + '"';
+    // {file, calls of Test then Stop, playing while it plays}
+    const std::tuple<QString, QStringList, bool> cases[] = {
+        {mp3, {"mci:open " + device, "mci:play " + device, "mci:close " + device}, true},
+        {wav, {"snd:13:10", "snd:2:null"}, true},
+        {makeFile("ring.wave"), {}, false},
+    };
     options(f1(), [&](Form5 &o) {
-        const QString device = QLatin1Char('"') + mp3 + QLatin1Char('"');
-        waits.answerFile(mp3);
-        o.Command2->click();
-        o.Command1->click();
-        EXPECT_EQ(o.Command1->caption(), "Stop");
-        EXPECT_TRUE(program->playing);
-        o.Command1->click();
-        EXPECT_EQ(o.Command1->caption(), "Test");
-        EXPECT_FALSE(program->playing);
-        EXPECT_EQ(media.calls(),
-                  (QStringList{"mci:open " + device, "mci:play " + device, "mci:close " + device}));
-
-        media.clear();
-        waits.answerFile(wav);
-        o.Command2->click();
-        o.Command1->click();
-        EXPECT_EQ(media.lastSound(), "0123456789");
-        o.Command1->click();
-        EXPECT_EQ(media.calls(), (QStringList{"snd:13:10", "snd:2:null"}));
-
-        media.clear();
-        waits.answerFile(wave);
-        o.Command2->click();
-        o.Command1->click();
-        EXPECT_EQ(o.Command1->caption(), "Stop");
-        EXPECT_FALSE(program->playing);
-        o.Command1->click();
-        EXPECT_EQ(o.Command1->caption(), "Test");
-        EXPECT_TRUE(media.calls().isEmpty());
+        for (const auto &[file, calls, playing] : cases) {
+            choose(o, file);
+            media.clear();
+            o.Command1->click();
+            EXPECT_EQ(o.Command1->caption(), "Stop");
+            EXPECT_EQ(program->playing, playing);
+            if (file == wav) {
+                EXPECT_EQ(media.lastSound(), "0123456789");
+            }
+            o.Command1->click();
+            EXPECT_EQ(o.Command1->caption(), "Test");
+            EXPECT_FALSE(program->playing);
+            EXPECT_EQ(media.calls(), calls);
+        }
 
         // Choosing another file while the test plays: Stop still ends the sound it started.
-        waits.answerFile(mp3);
-        o.Command2->click();
+        choose(o, mp3);
         o.Command1->click();
-        waits.answerFile(wav);
-        o.Command2->click();
+        choose(o, wav);
         media.clear();
         o.Command1->click();
         EXPECT_EQ(media.calls(), QStringList{"mci:close " + device});
@@ -392,34 +269,25 @@ TEST_F(TestSound, PlaysByTheLastThreeLettersAndStopsWhatItStarted)
     });
 }
 
-TEST_F(TestSound, ClosingTheWindowSilencesTheTestAndKeepsThePlayingFlag)
+TEST_F(OptionsWindow, ClosingOptionsSilencesTheAlarmAndTheTestAndKeepsThePlayingFlag)
 {
-    setMessage("no");
-    startProgram();
-    const QString mp3 = makeFile("tune.mp3");
-    options(f1(), [&](Form5 &o) {
-        waits.answerFile(mp3);
-        o.Command2->click();
-        o.Command1->click();
-        media.clear();
-    }); // closed with the close box while playing
-    const QString device = QLatin1Char('"') + mp3 + QLatin1Char('"');
-    EXPECT_EQ(media.calls(), (QStringList{"mci:close " + device, "snd:2:null"}));
-    EXPECT_TRUE(program->playing);
-}
-
-TEST_F(TestSound, ClosingOptionsWhileTheAlarmRingsSilencesAWavAlarm)
-{
+    setMp3Message("no");
     const QString wav = makeFile("alarm.wav", "0123456789");
     setOption("Sound File", wav);
     startProgram();
-    f1().Label3->setText("01");
-    f1().Command1->click();
-    clock.advance(1000);
-    ASSERT_EQ(f1().Command1->caption(), "Alarm Off");
+    ringWith(wav);
     ASSERT_EQ(media.calls(), QStringList{"snd:13:10"});
     media.clear();
     options(f1(), [](Form5 &o) { o.Command5->click(); });
     EXPECT_EQ(media.calls(), (QStringList{"mci:close ", "snd:2:null"}));
+    EXPECT_TRUE(program->playing);
+
+    const QString mp3 = makeFile("tune.mp3");
+    options(f1(), [&](Form5 &o) {
+        choose(o, mp3);
+        o.Command1->click();
+        media.clear();
+    }); // closed with the close box while the test plays
+    EXPECT_EQ(media.calls(), (QStringList{"mci:close \"" + mp3 + '"', "snd:2:null"}));
     EXPECT_TRUE(program->playing);
 }
