@@ -111,12 +111,6 @@ void Form4::Command1_Click()
 // The animated preview sweeps red up and down over blue, one step a tick.
 void Form4::Timer1_Timer()
 {
-    if (m_rising) {
-        if (++m_sweep == 255)
-            m_rising = false;
-    } else {
-        if (--m_sweep == 0)
-            m_rising = true;
-    }
-    DrawGradient(*Picture[5], m_sweep, 0, 255, 1);
+    m_sweep.step();
+    DrawGradient(*Picture[5], m_sweep.value(), 0, 255, 1);
 }

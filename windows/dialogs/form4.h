@@ -1,5 +1,6 @@
 #pragma once
 
+#include "paint/sweep.h"
 #include "platform/form.h"
 #include "settings/cregsettings.h"
 
@@ -41,6 +42,5 @@ private:
 
     Form5 &m_options;
     settings::CRegSettings m_settings;
-    int m_sweep = 0;
-    bool m_rising = true;
+    Sweep m_sweep{255};
 };

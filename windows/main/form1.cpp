@@ -165,12 +165,6 @@ void Form1::Form_QueryUnload(int &, int)
 // The animated background: step the phase, then paint.
 void Form1::Timer2_Timer()
 {
-    if (m_rising) {
-        if (++m_phase == 255)
-            m_rising = false;
-    } else {
-        if (--m_phase == 0)
-            m_rising = true;
-    }
-    DrawGradient(*this, m_phase, 0, 255, 1);
+    m_phase.step();
+    DrawGradient(*this, m_phase.value(), 0, 255, 1);
 }

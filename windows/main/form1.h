@@ -1,5 +1,6 @@
 #pragma once
 
+#include "paint/sweep.h"
 #include "windows/main/mainwindow.h"
 
 #include <QByteArray>
@@ -38,6 +39,5 @@ private:
     void setFieldsLocked(bool locked);
 
     qint16 m_sizeInUse = 0;
-    int m_phase = 0;
-    bool m_rising = true;
+    Sweep m_phase{255};
 };

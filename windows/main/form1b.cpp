@@ -42,12 +42,6 @@ void Form1b::Form_QueryUnload(int &, int)
 // The animated background: paint with the current phase, then step it; it turns at 256.
 void Form1b::Timer2_Timer()
 {
-    DrawGradient(*this, m_phase, 0, 255, 1);
-    if (m_rising) {
-        if (++m_phase == 256)
-            m_rising = false;
-    } else {
-        if (--m_phase == 0)
-            m_rising = true;
-    }
+    DrawGradient(*this, m_phase.value(), 0, 255, 1);
+    m_phase.step();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "paint/sweep.h"
 #include "windows/main/mainwindow.h"
 
 // The large main window: the same time and the same buttons as the small one.
@@ -18,6 +19,5 @@ protected:
 private:
     void Timer2_Timer();
 
-    int m_phase = 0;
-    bool m_rising = true;
+    Sweep m_phase{256};
 };

@@ -1,0 +1,25 @@
+#pragma once
+
+// The red of an animated background: up by one each step until it reaches `top`, then down
+// to 0, then up again.
+class Sweep
+{
+public:
+    explicit constexpr Sweep(int top) : m_top(top) {}
+    int value() const { return m_value; }
+    void step()
+    {
+        if (m_rising) {
+            if (++m_value == m_top)
+                m_rising = false;
+        } else {
+            if (--m_value == 0)
+                m_rising = true;
+        }
+    }
+
+private:
+    int m_top;
+    int m_value = 0;
+    bool m_rising = true;
+};
