@@ -1,5 +1,6 @@
 #include "settings/cregsettings.h"
 
+#include "settings/hivefile.h"
 #include "settings/registry.h"
 
 namespace settings
@@ -11,6 +12,7 @@ namespace
 // Every user sets its own company name before the first call; this one is never used.
 const QString FallbackCompany = QStringLiteral("Unknown Company");
 const QString ProductName = QStringLiteral("Ostrevan");
+const QString CurrentUser = QStringLiteral("HKEY_CURRENT_USER");
 
 QString trimSpaces(const QString &text)
 {
@@ -23,17 +25,23 @@ QString trimSpaces(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-// "*" names the key's unnamed value, which the registry calls address by the empty name.
-QByteArray valueName(const QString &Key)
+// "*" names the key's unnamed value, which the hive names by the empty text.
+QString valueName(const QString &Key)
 {
-    return Key == QLatin1String("*") ? QByteArray("") : Key.toUtf8();
+    return Key == QLatin1String("*") ? QString() : Key;
 }
 
-// The text of REG_SZ data: everything but the terminating zero. Data someone stored without a
-// terminator loses no character.
-QString textOf(const QByteArray &data)
+// A key path the file can hold: names that are not empty, each on one line, in UTF-8.
+bool isKeyPath(const QString &path)
 {
-    return QString::fromUtf8(data.endsWith('\0') ? data.chopped(1) : data);
+    QByteArray bytes;
+    if (!Hive::textData(path, &bytes))
+        return false;
+    for (const QChar c : path) {
+        if (c == u'\n' || c == u'\r' || c == QChar(0))
+            return false;
+    }
+    return !path.split(u'\\').contains(QString());
 }
 
 } // namespace
@@ -53,122 +61,114 @@ void CRegSettings::setAppName(const QString &NewVal)
     m_appName = name.isEmpty() ? ProductName : name;
 }
 
+// Each call below works on one reading of the file (HiveFile::read for the readers, the
+// locked HiveFile::update for the writers) and does on it what the registry calls would do.
+
 bool CRegSettings::DeleteSetting(const QString &Section, const QString &Key) const
 {
-    HKEY key = 0;
-    LONG rc = ERROR_SUCCESS;
+    const QString path = CurrentUser + u'\\' + KeyPath(Section);
+    if (!isKeyPath(path))
+        return false;
     if (!Key.isEmpty()) {
-        rc = RegOpenKeyEx(HKEY_CURRENT_USER, KeyPath(Section).toUtf8().constData(), 0,
-                          KEY_ALL_ACCESS, &key);
-        if (rc == ERROR_SUCCESS) {
-            rc = RegDeleteValue(key, valueName(Key).constData());
-            RegCloseKey(key);
-        }
-    } else {
-        // The whole section: delete its key from the application key.
-        rc = RegOpenKeyEx(HKEY_CURRENT_USER, KeyPath(QString()).toUtf8().constData(), 0,
-                          KEY_ALL_ACCESS, &key);
-        if (rc == ERROR_SUCCESS) {
-            rc = RegDeleteKey(key, Section.toUtf8().constData());
-            RegCloseKey(key);
-        }
+        const QString name = valueName(Key);
+        return HiveFile::update([&](Hive &hive) {
+                   Hive::Key *key = hive.key(path);
+                   return key && hive.removeValue(*key, name) ? ERROR_SUCCESS
+                                                              : ERROR_FILE_NOT_FOUND;
+               }) == ERROR_SUCCESS;
     }
-    return rc == ERROR_SUCCESS;
+    // The whole section: its key below the application key, which must have no keys below it.
+    const QString application = CurrentUser + u'\\' + KeyPath(QString());
+    return HiveFile::update([&](Hive &hive) {
+               if (!hive.exists(application) || !hive.exists(path))
+                   return ERROR_FILE_NOT_FOUND;
+               if (hive.hasSubkeys(path))
+                   return ERROR_ACCESS_DENIED;
+               hive.removeKey(path);
+               return ERROR_SUCCESS;
+           }) == ERROR_SUCCESS;
 }
 
 std::vector<std::array<QString, 2>> CRegSettings::GetAllOptions(const QString &Section) const
 {
     std::vector<std::array<QString, 2>> rows;
-    HKEY key = 0;
-    if (RegOpenKeyEx(HKEY_CURRENT_USER, KeyPath(Section).toUtf8().constData(), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
+    const QString path = CurrentUser + u'\\' + KeyPath(Section);
+    if (!isKeyPath(path))
         return rows;
-
-    QByteArray name;
-    QByteArray data;
-    const auto sizeBuffers = [&] {
-        DWORD longestName = 0;
-        DWORD longestData = 0;
-        if (RegQueryInfoKey(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                            &longestName, &longestData, nullptr, nullptr) != ERROR_SUCCESS)
-            return false;
-        name = QByteArray(qsizetype(longestName) + 1, '\0');
-        data = QByteArray(qsizetype(longestData) + 1, '\0');
-        return true;
-    };
-    if (!sizeBuffers()) {
-        RegCloseKey(key);
+    const Hive hive = HiveFile::read();
+    const Hive::Key *key = hive.key(path);
+    if (!key)
         return rows;
+    rows.reserve(size_t(key->entries.size()));
+    for (const Hive::Entry &entry : key->entries) {
+        if (!entry.isComment && entry.type == REG_SZ)
+            rows.push_back({entry.name, Hive::dataText(entry.data)});
     }
-
-    DWORD index = 0;
-    int resized = 0;
-    for (;;) {
-        DWORD nameLength = DWORD(name.size());
-        DWORD dataLength = DWORD(data.size());
-        DWORD type = REG_NONE;
-        const LONG rc = RegEnumValue(key, index, name.data(), &nameLength, nullptr, &type,
-                                     reinterpret_cast<BYTE *>(data.data()), &dataLength);
-        // Another copy of the program lengthened a value since the sizes were asked: ask again
-        // rather than return a list cut short, which the Presets window would then save.
-        if (rc == ERROR_MORE_DATA && resized++ < 3 && sizeBuffers())
-            continue;
-        if (rc != ERROR_SUCCESS)
-            break;
-        if (type == REG_SZ) {
-            rows.push_back(
-                {QString::fromUtf8(name.constData(), nameLength), textOf(data.left(dataLength))});
-        }
-        ++index;
-    }
-    RegCloseKey(key);
     return rows;
 }
 
 QString CRegSettings::GetSetting(const QString &Section, const QString &Key,
                                  const QString &Default) const
 {
-    QString result = Default;
-    HKEY key = 0;
-    if (RegOpenKeyEx(HKEY_CURRENT_USER, KeyPath(Section).toUtf8().constData(), 0, KEY_ALL_ACCESS,
-                     &key) != ERROR_SUCCESS)
-        return result;
-    const QByteArray name = valueName(Key);
-    DWORD type = REG_NONE;
-    DWORD length = 0;
-    if (RegQueryValueEx(key, name.constData(), nullptr, &type, nullptr, &length) != ERROR_SUCCESS) {
-        RegCloseKey(key);
-        return result;
-    }
-    // Only text is read as text: the bytes of a number or a binary value would be garbage.
-    if (length > 0 && type == REG_SZ) {
-        QByteArray buffer(qsizetype(length), '\0');
-        if (RegQueryValueEx(key, name.constData(), nullptr, &type,
-                            reinterpret_cast<BYTE *>(buffer.data()), &length) == ERROR_SUCCESS &&
-            type == REG_SZ)
-            result = textOf(buffer.left(length));
-    }
-    RegCloseKey(key);
-    return result;
+    const QString path = CurrentUser + u'\\' + KeyPath(Section);
+    if (!isKeyPath(path))
+        return Default;
+    const Hive hive = HiveFile::read();
+    const Hive::Key *key = hive.key(path);
+    const Hive::Entry *entry = key ? Hive::value(*key, valueName(Key)) : nullptr;
+    // Only text is read as text: the bytes of a number or a binary value would be garbage. A
+    // value of no bytes at all holds no text either.
+    if (!entry || entry->type != REG_SZ || entry->data.isEmpty())
+        return Default;
+    return Hive::dataText(entry->data);
 }
 
 bool CRegSettings::SaveSetting(const QString &Section, const QString &Key,
                                const QString &Setting) const
 {
-    HKEY key = 0;
-    DWORD disposition = 0;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, KeyPath(Section).toUtf8().constData(), 0, "",
-                       REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                       &disposition) != ERROR_SUCCESS)
+    const QString path = CurrentUser + u'\\' + KeyPath(Section);
+    const QString name = valueName(Key);
+    QByteArray nameBytes;
+    QByteArray data; // the terminating zero is part of the stored data and of its length
+    if (!isKeyPath(path) || !Hive::textData(name, &nameBytes) || !Hive::textData(Setting, &data))
         return false;
-    // The terminating zero is part of the stored data and of its length.
-    QByteArray data = Setting.toUtf8();
-    data.append('\0');
-    const LONG rc =
-        RegSetValueEx(key, valueName(Key).constData(), 0, REG_SZ,
-                      reinterpret_cast<const BYTE *>(data.constData()), DWORD(data.size()));
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
+    return HiveFile::update([&](Hive &hive) {
+               hive.createKey(path);
+               hive.setValue(*hive.key(path), name, REG_SZ, data);
+               return ERROR_SUCCESS;
+           }) == ERROR_SUCCESS;
+}
+
+bool CRegSettings::ReplaceSection(const QString &Section,
+                                  const std::vector<std::array<QString, 2>> &values) const
+{
+    const QString path = CurrentUser + u'\\' + KeyPath(Section);
+    if (!isKeyPath(path))
+        return false;
+    std::vector<std::pair<QString, QByteArray>> entries;
+    entries.reserve(values.size());
+    for (const auto &[key, text] : values) {
+        QByteArray nameBytes;
+        QByteArray data;
+        if (!Hive::textData(key, &nameBytes) || !Hive::textData(text, &data))
+            return false;
+        entries.emplace_back(valueName(key), data);
+    }
+    return HiveFile::update([&](Hive &hive) {
+               if (entries.empty()) {
+                   if (!hive.hasSubkeys(path))
+                       hive.removeKey(path);
+                   else if (Hive::Key *key = hive.key(path))
+                       hive.clearValues(*key);
+                   return ERROR_SUCCESS;
+               }
+               hive.createKey(path);
+               Hive::Key &key = *hive.key(path);
+               hive.clearValues(key);
+               for (const auto &[name, data] : entries)
+                   hive.setValue(key, name, REG_SZ, data);
+               return ERROR_SUCCESS;
+           }) == ERROR_SUCCESS;
 }
 
 QString CRegSettings::KeyPath(const QString &Section) const

@@ -10,6 +10,9 @@ namespace settings
 // The settings store: text values in the current user's hive below
 // Software\<Company>\<AppName>\<Section>. It holds no key open between calls, so every
 // instance sees the others' writes at once. "*" as a value name means the key's unnamed value.
+// Each call reads the hive file once; a call that writes does so under the file's lock and
+// saves once. Any text with a UTF-8 form reads back exactly as it was saved, as a value's name
+// or its text; text with an unpaired surrogate has none and is not saved.
 class CRegSettings
 {
 public:
@@ -27,6 +30,11 @@ public:
     QString GetSetting(const QString &Section, const QString &Key,
                        const QString &Default = {}) const;
     bool SaveSetting(const QString &Section, const QString &Key, const QString &Setting) const;
+    // Makes values the section's whole list of text values, in their order, in one write: the
+    // file holds the old list or the new one, never a part. An empty list removes the section
+    // (its values only, when keys lie below it). True when the file holds the new list.
+    bool ReplaceSection(const QString &Section,
+                        const std::vector<std::array<QString, 2>> &values) const;
 
 private:
     QString KeyPath(const QString &Section) const;

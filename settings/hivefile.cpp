@@ -13,6 +13,11 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QThread>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace settings
@@ -28,7 +33,238 @@ constexpr int StaleLockMs = 5000;
 constexpr int LockWaitMs = 6000;
 constexpr int EmptyLockMs = 1000;
 
-enum class Load { Missing, Ok, Failed };
+enum class Load { Missing, Ok, TooLarge, Special, Failed };
+
+struct Loaded {
+    Load state = Load::Missing;
+    QByteArray bytes;
+    QString problem;     // what to report for TooLarge, Special and Failed
+    QByteArray identity; // tells this problem from another one in the same place
+};
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    if (S_ISLNK(mode))
+        return QStringLiteral("a symbolic link");
+    return QStringLiteral("not a regular file");
+}
+
+QByteArray identityOf(const char *what, const struct stat &info)
+{
+    return QByteArray(what) + ':' + QByteArray::number(quint64(info.st_dev)) + ':' +
+           QByteArray::number(quint64(info.st_ino)) + ':' +
+           QByteArray::number(qint64(info.st_size)) + ':' +
+           QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(info.st_mtim.tv_nsec));
+}
+
+Loaded special(const struct stat &info)
+{
+    return {Load::Special,
+            {},
+            QStringLiteral("is %1, not a regular file; it is left alone, defaults are used and "
+                           "settings are not saved")
+                .arg(kindOf(info.st_mode)),
+            identityOf("special", info)};
+}
+
+Loaded tooLarge(const struct stat &info)
+{
+    return {Load::TooLarge,
+            {},
+            QStringLiteral("is larger than %1 bytes, more than any settings take; defaults are "
+                           "used, and the file is kept aside before settings are next saved")
+                .arg(HiveFile::MaxSize),
+            identityOf("large", info)};
+}
+
+Loaded failed(int error)
+{
+    const QString text = systemError(error);
+    return {Load::Failed,
+            {},
+            QStringLiteral("cannot be read (%1); defaults are used").arg(text),
+            "failed:" + text.toUtf8()};
+}
+
+// Reads the file without ever blocking: a pipe without a writer, or a device that never ends,
+// is recognised before it is read, and no more than MaxSize bytes are taken from anything.
+Loaded load(const QString &file)
+{
+    const QByteArray name = QFile::encodeName(file);
+    struct stat info {
+    };
+    if (::stat(name.constData(), &info) != 0) {
+        const int error = errno;
+        struct stat link {
+        };
+        if (error == ENOENT && ::lstat(name.constData(), &link) != 0)
+            return {};
+        return failed(error); // a link that leads nowhere, a folder that cannot be entered
+    }
+    if (!S_ISREG(info.st_mode))
+        return special(info);
+    if (info.st_size > HiveFile::MaxSize)
+        return tooLarge(info);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return failed(errno);
+    Loaded result;
+    // Replaced between the look and the open: judge what was opened.
+    if (::fstat(fd, &info) != 0)
+        result = failed(errno);
+    else if (!S_ISREG(info.st_mode))
+        result = special(info);
+    else if (info.st_size > HiveFile::MaxSize)
+        result = tooLarge(info);
+    if (result.state != Load::Missing) {
+        ::close(fd);
+        return result;
+    }
+    // One byte more than the size, to see a file that grows meanwhile.
+    QByteArray bytes(qsizetype(info.st_size) + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) {
+            if (filled > HiveFile::MaxSize) {
+                ::close(fd);
+                return tooLarge(info);
+            }
+            bytes.resize(std::min<qsizetype>(HiveFile::MaxSize + 1, filled * 2 + 4096));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int error = errno;
+            ::close(fd);
+            return failed(error);
+        }
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    ::close(fd);
+    bytes.truncate(filled);
+    return {Load::Ok, bytes, {}, {}};
+}
+
+// The same fault would otherwise be reported at every call; each is reported once until the
+// file changes or the next write succeeds. Problems with reading and with writing are kept
+// apart, so a write that fails now and then is not hidden by reads in between.
+enum class Report { Reading, Writing };
+
+void report(Report kind, const QString &file, const QByteArray &identity, const QString &problem)
+{
+    static QMutex mutex;
+    static QByteArray lastReported[2];
+    const QByteArray id = problem.isEmpty() ? QByteArray() : file.toUtf8() + '\0' + identity;
+    QMutexLocker locker(&mutex);
+    QByteArray &last = lastReported[int(kind)];
+    if (id == last)
+        return;
+    last = id;
+    if (problem.isEmpty())
+        return;
+    qWarning().noquote()
+        << (kind == Report::Reading
+                ? QStringLiteral("Settings file %1: %2").arg(file, problem)
+                : QStringLiteral("Settings not saved to %1: %2").arg(file, problem));
+}
+
+void reportLoad(const QString &file, const Loaded &loaded)
+{
+    report(Report::Reading, file, loaded.identity, loaded.problem);
+}
+
+void reportParse(const QString &file, const QByteArray &bytes, const Hive &hive)
+{
+    QString problem = hive.problems();
+    if (problem.isEmpty()) {
+        report(Report::Reading, file, {}, {});
+        return;
+    }
+    if (hive.skippedLines() > 0)
+        problem += QStringLiteral("; the file as it is will be kept beside it before it is "
+                                  "next written");
+    report(Report::Reading, file, QCryptographicHash::hash(bytes, QCryptographicHash::Sha1),
+           problem);
+}
+
+qint32 failWrite(const QString &file, const QString &why)
+{
+    report(Report::Writing, file, why.toUtf8(), why);
+    return ERROR_REGISTRY_IO_FAILED;
+}
+
+QString backupName(const QString &file, int n)
+{
+    const QString stem =
+        file + QStringLiteral(".bad-") +
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    return n == 1 ? stem : stem + u'-' + QString::number(n);
+}
+
+// Keeps the file as it was, under a name no earlier copy has, before a rewrite drops lines.
+bool keepCopy(const QString &file, const QByteArray &bytes, QString *copyName)
+{
+    for (int n = 1; n <= 100; ++n) {
+        const QString name = backupName(file, n);
+        QFile copy(name);
+        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (QFileInfo(name).exists() || QFileInfo(name).isSymLink())
+                continue;
+            return false;
+        }
+        if (copy.write(bytes) != bytes.size() || !copy.flush() || ::fsync(copy.handle()) != 0) {
+            copy.remove();
+            return false;
+        }
+        *copyName = name;
+        return true;
+    }
+    return false;
+}
+
+// Moves a file too large to copy aside, under a name no earlier copy has.
+bool moveAside(const QString &file, QString *copyName)
+{
+    const QByteArray from = QFile::encodeName(file);
+    for (int n = 1; n <= 100; ++n) {
+        const QString name = backupName(file, n);
+        const QByteArray to = QFile::encodeName(name);
+        int rc =
+            ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // A file system that cannot refuse to replace: a second name, then drop the first.
+            rc = ::link(from.constData(), to.constData());
+            if (rc == 0 && ::unlink(from.constData()) != 0) {
+                ::unlink(to.constData());
+                return false;
+            }
+        }
+        if (rc == 0) {
+            *copyName = name;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
 
 // A writer killed between creating the lock file and writing its process id into it leaves an
 // empty lock that QLockFile can only judge by its age. The id follows the creation within
@@ -48,6 +284,23 @@ void breakEmptyLock(const QString &lockName)
         QFile::remove(lockName);
 }
 
+// Something no lock can ever be taken past: QLockFile would take a folder or a pipe in the
+// lock's place for a lock held by someone else (and read a pipe for ever), and could not
+// remove a stale lock from a folder it may not write.
+QString lockObstacle(const QString &folder, const QString &lockName)
+{
+    if (::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) != 0)
+        return QStringLiteral("its folder cannot be written (%1)").arg(systemError(errno));
+    for (const QString &name : {lockName, lockName + QStringLiteral(".rmlock")}) {
+        struct stat info {
+        };
+        if (::lstat(QFile::encodeName(name).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+            return QStringLiteral("%1 is %2, so its lock can never be taken")
+                .arg(name, kindOf(info.st_mode));
+    }
+    return {};
+}
+
 // QLockFile's own waiting backs off to seconds between tries; writes here are short, so a
 // waiter tries again every few milliseconds and gets its turn as soon as the holder is done.
 bool takeLock(QLockFile &lock)
@@ -63,81 +316,6 @@ bool takeLock(QLockFile &lock)
     }
 }
 
-Load readBytes(const QString &file, QByteArray *bytes, QString *error)
-{
-    const QFileInfo info(file);
-    if (!info.exists() && !info.isSymLink())
-        return Load::Missing;
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = in.errorString();
-        return Load::Failed;
-    }
-    *bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError) {
-        *error = in.errorString();
-        return Load::Failed;
-    }
-    return Load::Ok;
-}
-
-// Every call loads the file, so the same fault would be reported dozens of times at start-up;
-// it is reported once until the file changes.
-void report(const QString &file, const QByteArray &identity, const QString &problem)
-{
-    static QMutex mutex;
-    static QByteArray lastReported;
-    const QByteArray id =
-        problem.isEmpty()
-            ? QByteArray()
-            : file.toUtf8() + '\0' + QCryptographicHash::hash(identity, QCryptographicHash::Sha1);
-    QMutexLocker locker(&mutex);
-    if (id == lastReported)
-        return;
-    lastReported = id;
-    if (!problem.isEmpty())
-        qWarning().noquote() << QStringLiteral("Settings file %1: %2").arg(file, problem);
-}
-
-void reportParse(const QString &file, const QByteArray &bytes, const Hive &hive)
-{
-    QString problem = hive.problems();
-    if (!problem.isEmpty() && hive.skippedLines() > 0)
-        problem += QStringLiteral("; the file as it is will be kept beside it before it is "
-                                  "next written");
-    report(file, bytes, problem);
-}
-
-qint32 failWrite(const QString &file, const QString &why)
-{
-    qWarning().noquote() << QStringLiteral("Settings not saved to %1: %2").arg(file, why);
-    return ERROR_REGISTRY_IO_FAILED;
-}
-
-// Keeps the file as it was, under a name no earlier copy has, before a rewrite drops lines.
-bool keepCopy(const QString &file, const QByteArray &bytes, QString *copyName)
-{
-    const QString stem =
-        file + QStringLiteral(".bad-") +
-        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    for (int n = 1; n <= 100; ++n) {
-        const QString name = n == 1 ? stem : stem + u'-' + QString::number(n);
-        QFile copy(name);
-        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (QFileInfo(name).exists() || QFileInfo(name).isSymLink())
-                continue;
-            return false;
-        }
-        if (copy.write(bytes) != bytes.size() || !copy.flush() || ::fsync(copy.handle()) != 0) {
-            copy.remove();
-            return false;
-        }
-        *copyName = name;
-        return true;
-    }
-    return false;
-}
-
 } // namespace
 
 QString HiveFile::path()
@@ -151,20 +329,13 @@ QString HiveFile::path()
 Hive HiveFile::read()
 {
     const QString file = path();
-    QByteArray bytes;
-    QString error;
-    switch (readBytes(file, &bytes, &error)) {
-    case Load::Missing:
+    const Loaded loaded = load(file);
+    if (loaded.state != Load::Ok) {
+        reportLoad(file, loaded);
         return Hive();
-    case Load::Failed:
-        report(file, error.toUtf8(),
-               QStringLiteral("cannot be read (%1); defaults are used").arg(error));
-        return Hive();
-    case Load::Ok:
-        break;
     }
-    Hive hive = Hive::parse(bytes);
-    reportParse(file, bytes, hive);
+    Hive hive = Hive::parse(loaded.bytes);
+    reportParse(file, loaded.bytes, hive);
     return hive;
 }
 
@@ -175,9 +346,14 @@ qint32 HiveFile::update(const std::function<qint32(Hive &)> &change)
     QMutexLocker guard(&writers);
 
     const QString file = path();
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!QDir().mkpath(folder))
         return failWrite(file, QStringLiteral("its folder cannot be created"));
-    QLockFile lock(file + QStringLiteral(".lock"));
+    const QString lockName = file + QStringLiteral(".lock");
+    const QString obstacle = lockObstacle(folder, lockName);
+    if (!obstacle.isEmpty())
+        return failWrite(file, obstacle);
+    QLockFile lock(lockName);
     lock.setStaleLockTime(StaleLockMs);
     if (!takeLock(lock)) {
         return failWrite(file, lock.error() == QLockFile::LockFailedError
@@ -186,20 +362,44 @@ qint32 HiveFile::update(const std::function<qint32(Hive &)> &change)
     }
 
     // Read again under the lock: what another process wrote a moment ago must be kept.
-    QByteArray bytes;
-    QString error;
-    if (readBytes(file, &bytes, &error) == Load::Failed)
-        return failWrite(file, QStringLiteral("it cannot be read (%1)").arg(error));
-    Hive hive = Hive::parse(bytes);
-    reportParse(file, bytes, hive);
+    const Loaded loaded = load(file);
+    Hive hive;
+    switch (loaded.state) {
+    case Load::Special:
+    case Load::Failed:
+        // Reported like a read, so the program's first read and write say it once.
+        reportLoad(file, loaded);
+        return ERROR_REGISTRY_IO_FAILED;
+    case Load::TooLarge:
+        reportLoad(file, loaded);
+        break;
+    case Load::Missing:
+        break;
+    case Load::Ok:
+        hive = Hive::parse(loaded.bytes);
+        reportParse(file, loaded.bytes, hive);
+        break;
+    }
 
     const qint32 result = change(hive);
-    if (result != ERROR_SUCCESS)
+    if (result != ERROR_SUCCESS || !hive.isModified())
         return result;
 
-    if (hive.skippedLines() > 0) {
-        QString copyName;
-        if (!keepCopy(file, bytes, &copyName))
+    const QByteArray out = hive.toBytes();
+    // Nothing is written that would not be read again.
+    if (out.size() > MaxSize)
+        return failWrite(file,
+                         QStringLiteral("the settings would take more than %1 bytes").arg(MaxSize));
+    QString copyName;
+    if (loaded.state == Load::TooLarge) {
+        if (!moveAside(file, &copyName))
+            return failWrite(file, QStringLiteral("the file that is too large cannot be moved "
+                                                  "aside (%1)")
+                                       .arg(systemError(errno)));
+        qWarning().noquote()
+            << QStringLiteral("Settings file %1: moved aside as %2").arg(file, copyName);
+    } else if (hive.skippedLines() > 0) {
+        if (!keepCopy(file, loaded.bytes, &copyName))
             return failWrite(file, QStringLiteral("the unreadable file cannot be kept aside"));
         qWarning().noquote() << QStringLiteral(
                                     "Settings file %1: its unreadable lines are dropped; the file "
@@ -207,10 +407,10 @@ qint32 HiveFile::update(const std::function<qint32(Hive &)> &change)
                                     .arg(file, copyName);
     }
 
-    const QByteArray out = hive.toBytes();
     QSaveFile save(file);
     if (!save.open(QIODevice::WriteOnly) || save.write(out) != out.size() || !save.commit())
         return failWrite(file, save.errorString());
+    report(Report::Writing, file, {}, {});
     return ERROR_SUCCESS;
 }
 

@@ -195,11 +195,9 @@ LONG RegQueryInfoKey(HKEY hKey, char *lpClass, DWORD *lpcchClass, DWORD *lpReser
         return ERROR_KEY_DELETED;
 
     DWORD maxSubKey = 0;
-    const QList<const Hive::Key *> children = hive.subkeys(open.path);
-    for (const Hive::Key *child : children) {
-        const QString name = child->path.mid(child->path.lastIndexOf(u'\\') + 1);
+    const QStringList children = hive.subkeyNames(open.path);
+    for (const QString &name : children)
         maxSubKey = qMax(maxSubKey, DWORD(name.toUtf8().size()));
-    }
     DWORD values = 0;
     DWORD maxName = 0;
     DWORD maxData = 0;
@@ -277,16 +275,14 @@ LONG RegSetValueEx(HKEY hKey, const char *lpValueName, DWORD Reserved, DWORD dwT
     if (LONG rc = openKey(hKey, KEY_SET_VALUE, &open))
         return rc;
     QString name;
-    // A name must fit on one line of the file.
-    if (Reserved != 0 || (!lpData && cbData > 0) || !decodeName(lpValueName, &name) ||
-        name.contains(u'\n') || name.contains(u'\r'))
+    if (Reserved != 0 || (!lpData && cbData > 0) || !decodeName(lpValueName, &name))
         return ERROR_INVALID_PARAMETER;
     const QByteArray data(reinterpret_cast<const char *>(lpData), lpData ? qsizetype(cbData) : 0);
     return HiveFile::update([&](Hive &hive) {
         if (!hive.exists(open.path))
             return ERROR_KEY_DELETED;
         hive.createKey(open.path); // a root gets a line of its own once it holds values
-        Hive::setValue(*hive.key(open.path), name, dwType, data);
+        hive.setValue(*hive.key(open.path), name, dwType, data);
         return ERROR_SUCCESS;
     });
 }
@@ -306,7 +302,7 @@ LONG RegDeleteKey(HKEY hKey, const char *lpSubKey)
     const auto remove = [&](Hive &hive) {
         if (!hive.exists(path))
             return ERROR_FILE_NOT_FOUND;
-        if (!hive.subkeys(path).isEmpty())
+        if (hive.hasSubkeys(path))
             return ERROR_ACCESS_DENIED;
         hive.removeKey(path);
         return ERROR_SUCCESS;
@@ -330,7 +326,7 @@ LONG RegDeleteValue(HKEY hKey, const char *lpValueName)
         if (!hive.exists(open.path))
             return ERROR_KEY_DELETED;
         Hive::Key *key = hive.key(open.path);
-        return key && Hive::removeValue(*key, name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        return key && hive.removeValue(*key, name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     };
     Hive current = HiveFile::read();
     if (LONG rc = remove(current))

@@ -4,11 +4,42 @@
 #include "warningcatcher.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QScopeGuard>
+#include <linux/capability.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace hivetesting;
+
+namespace
+{
+
+// Gives up, for this process and the programs it starts, what lets root pass over file
+// permissions. Runs between fork and exec: system calls only.
+bool dropFileCapabilities()
+{
+    const int dropped[] = {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER};
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        return false;
+    for (const int cap : dropped) {
+        // Out of the bounding set, a program root starts gets it no more.
+        if (::prctl(PR_CAPBSET_DROP, cap, 0, 0, 0) != 0)
+            return false;
+        const __u32 bit = __u32(1) << (cap % 32);
+        data[cap / 32].effective &= ~bit;
+        data[cap / 32].permitted &= ~bit;
+        data[cap / 32].inheritable &= ~bit;
+    }
+    return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+} // namespace
 
 TEST(BadHiveFile, BadLinesAreSkippedAndTheOriginalIsKeptBeforeARewrite)
 {
@@ -24,6 +55,9 @@ TEST(BadHiveFile, BadLinesAreSkippedAndTheOriginalIsKeptBeforeARewrite)
         {"half-written line", bad("\"Sound File\"=\"C:\\\\Mus")},
         {"unterminated quote", bad("\"Sound File\"=\"C:\\\\a.mp3")},
         {"unknown escape", bad("\"Sound File\"=\"C:\\Music\\a.mp3\"")},
+        // Single backslashes in a hand-written path: "\n" there is no line break.
+        {"single backslashes in a text", bad("\"Sound File\"=\"C:\\new\\readme.mp3\"")},
+        {"unknown escape in a name", bad("\"Sound\\ File\"=\"x\"")},
         {"unknown value type", bad("\"Sound File\"=qword:01")},
         {"unlisted value type", bad("\"Sound File\"=str(2):\"x\"")},
         {"bytes that are not UTF-8", bad("\"Sound File\"=\"M\xfcsik\"")},
@@ -84,48 +118,166 @@ TEST(BadHiveFile, EmptyFileHoldsNothingToLose)
 TEST(BadHiveFile, UnwritablePathsFailWithoutHarm)
 {
     const QString base = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
-    // A folder where the file should be, and files where folders must be.
+    const QByteArray stored = optionsFile("\"Size\"=\"1\"\n");
+    enum Blocker { File, Pipe };
+    // A folder where the file should be, files where folders must be, and a lock that can never
+    // be taken: reads still work, writes fail at once.
     const struct {
         QString blocker, config;
-    } cases[] = {{base + "/ostrevan/hkcu.reg/keep.txt", base},
-                 {base + "/plain-file", base + "/plain-file"},
-                 {base + "/plain-file", base + "/plain-file/deeper"},
-                 {base + "/other/ostrevan", base + "/other"}};
+        Blocker kind;
+        QByteArray hive; // the settings file beside the blocker
+    } cases[] = {
+        {base + "/ostrevan/hkcu.reg/keep.txt", base, File, {}},
+        {base + "/plain-file", base + "/plain-file", File, {}},
+        {base + "/plain-file", base + "/plain-file/deeper", File, {}},
+        {base + "/other/ostrevan", base + "/other", File, {}},
+        {base + "/locked/ostrevan/hkcu.reg.lock/keep.txt", base + "/locked", File, stored},
+        {base + "/piped/ostrevan/hkcu.reg.lock", base + "/piped", Pipe, stored},
+        {base + "/stale/ostrevan/hkcu.reg.lock.rmlock/keep.txt", base + "/stale", File, stored}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.config.toStdString());
-        writeFile(c.blocker, "mine");
+        QDir().mkpath(QFileInfo(c.blocker).absolutePath());
+        if (c.kind == Pipe)
+            ASSERT_EQ(::mkfifo(QFile::encodeName(c.blocker).constData(), 0600), 0);
+        else
+            writeFile(c.blocker, "mine");
+        if (!c.hive.isEmpty())
+            writeFile(c.config + "/ostrevan/hkcu.reg", c.hive);
+        if (c.blocker.endsWith(".rmlock/keep.txt"))
+            writeFile(c.config + "/ostrevan/hkcu.reg.lock", ""); // abandoned, to be removed
         qputenv("XDG_CONFIG_HOME", c.config.toLocal8Bit());
         WarningCatcher catcher;
+        QElapsedTimer timer;
+        timer.start();
         const CRegSettings s = store();
-        EXPECT_EQ(s.GetSetting("Options", "Size", "0"), "0");
-        EXPECT_TRUE(s.GetAllOptions("Options").empty());
-        EXPECT_FALSE(s.SaveSetting("Options", "Size", "1"));
+        EXPECT_EQ(s.GetSetting("Options", "Size", "0"), c.hive.isEmpty() ? "0" : "1");
+        EXPECT_EQ(s.GetAllOptions("Options").size(), c.hive.isEmpty() ? 0u : 1u);
+        EXPECT_FALSE(s.SaveSetting("Options", "Size", "2"));
         EXPECT_FALSE(s.DeleteSetting("Options"));
+        EXPECT_FALSE(s.ReplaceSection("Presets", {{"Preset0", "00:00:01"}}));
         HKEY key = 0;
         EXPECT_EQ(create("Software\\X", &key), ERROR_REGISTRY_IO_FAILED);
+        EXPECT_LT(timer.elapsed(), 1000) << "a lock that can never be taken is not waited for";
         EXPECT_FALSE(catcher.warnings().isEmpty()) << "the failure is reported";
-        EXPECT_EQ(fileBytes(c.blocker), "mine");
+        EXPECT_LE(catcher.warnings().size(), 2) << "once for reading, once for writing";
+        if (c.kind == File) {
+            EXPECT_EQ(fileBytes(c.blocker), "mine");
+        } else {
+            EXPECT_TRUE(QFileInfo(c.blocker).exists());
+        }
+        if (!c.hive.isEmpty()) {
+            EXPECT_EQ(readHive(), c.hive);
+        }
     }
     EXPECT_EQ(QDir(base + "/ostrevan").entryList(QDir::Files | QDir::Hidden), QStringList())
         << "no lock or copy is left beside the folder";
+}
+
+// Anything but a regular file of a sensible size: start-up never blocks or ends on it, uses
+// the defaults at once and says so once. What cannot be read is left alone; a file too large
+// to be settings is moved aside whole before the first write.
+TEST(BadHiveFile, SpecialOrHugeFilesGiveDefaultsAtOnce)
+{
+    const QString base = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
+    QDir().mkpath(folder());
+    const QString pipe = base + "/pipe";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // As the program writes it, so a rewrite keeps its size.
+    const QByteArray head = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n"
+                            "[HKEY_CURRENT_USER\\Software\\Quillanor]\n\n[" +
+                            QByteArray(AppKey) + "]\n\n[" + AppKey +
+                            "\\Options]\n\"Size\"=\"1\"\n;";
+    const auto padded = [&](qint64 size) {
+        return head + QByteArray(size - head.size() - 2, 'x') + "\n\n";
+    };
+    const QByteArray largest = padded(16 * 1024 * 1024);
+    const QByteArray tooLarge = padded(16 * 1024 * 1024 + 1);
+    enum Outcome { LeftAlone, MovedAside, Read };
+    const struct {
+        const char *what;
+        QString linkTo;   // hkcu.reg is a link to this, when set
+        QByteArray bytes; // else hkcu.reg holds these, or they are written to linkTo
+        Outcome outcome;
+    } cases[] = {
+        {"a link to /dev/zero", "/dev/zero", {}, LeftAlone},
+        {"a named pipe without a writer", "", {}, LeftAlone},
+        {"a link to a named pipe", pipe, {}, LeftAlone},
+        {"a file of the largest size read", "", largest, Read},
+        {"a file one byte larger", "", tooLarge, MovedAside},
+        {"a link to a file one byte larger", base + "/large.reg", tooLarge, MovedAside},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const QString &name : folderEntries())
+            QFile::remove(folder() + '/' + name);
+        if (!c.linkTo.isEmpty()) {
+            if (!c.bytes.isEmpty())
+                writeFile(c.linkTo, c.bytes);
+            ASSERT_TRUE(QFile::link(c.linkTo, hivePath()));
+        } else if (c.bytes.isEmpty()) {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(hivePath()).constData(), 0600), 0);
+        } else {
+            writeHive(c.bytes);
+        }
+        const QString linkTarget = QFileInfo(hivePath()).symLinkTarget();
+        // In a process of its own: a read that never ends must not take this test with it.
+        QProcess program;
+        program.start(SETTINGS_WRITER, {"startup", "Options", "Size", "2"});
+        const bool finished = program.waitForFinished(5000);
+        if (!finished)
+            program.kill();
+        ASSERT_TRUE(finished) << "start-up hangs";
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "start-up ends on it";
+        const QStringList warnings =
+            QString::fromUtf8(program.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+        const QString result = QString::fromUtf8(program.readAllStandardOutput());
+        switch (c.outcome) {
+        case Read:
+            EXPECT_EQ(result, "1|1|2");
+            EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
+            EXPECT_EQ(QFileInfo(hivePath()).size(), c.bytes.size());
+            // Nothing is written that could not be read again.
+            program.start(SETTINGS_WRITER, {"save", "Options", "Size", "22"});
+            ASSERT_TRUE(program.waitForFinished(5000));
+            EXPECT_EQ(program.exitCode(), 1) << "a save that makes the file too large fails";
+            EXPECT_EQ(QFileInfo(hivePath()).size(), c.bytes.size());
+            break;
+        case LeftAlone:
+            EXPECT_EQ(result, "default|0|default");
+            EXPECT_EQ(warnings.size(), 1) << warnings.join('\n').toStdString();
+            EXPECT_EQ(QFileInfo(hivePath()).symLinkTarget(), linkTarget);
+            EXPECT_EQ(folderEntries(), QStringList{"hkcu.reg"});
+            break;
+        case MovedAside:
+            EXPECT_EQ(result, "default|1|2");
+            ASSERT_EQ(warnings.size(), 2) << warnings.join('\n').toStdString();
+            ASSERT_EQ(backups().size(), 1);
+            EXPECT_TRUE(warnings.last().contains(backups().first()));
+            EXPECT_EQ(QFileInfo(folder() + '/' + backups().first()).symLinkTarget(), linkTarget);
+            EXPECT_TRUE(fileBytes(folder() + '/' + backups().first()) == c.bytes)
+                << "the whole file is kept";
+            EXPECT_FALSE(readHive().contains(";xxx")) << "a new file holds only the new value";
+            EXPECT_EQ(store().GetAllOptions("Options"), (Rows{{"Size", "2"}}));
+            break;
+        }
+    }
 }
 
 TEST(BadHiveFile, SettingsFolderWithoutWritePermission)
 {
     const QByteArray original = optionsFile("\"Size\"=\"1\"\n");
     writeHive(original);
-    const QString base = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
-    ASSERT_TRUE(QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner |
-                                                    QFile::ReadOther | QFile::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner));
     const auto restore = qScopeGuard([&] {
         QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     });
-    // Root writes anyway, so the writes are tried by a second process that has given it up.
-    QFile::setPermissions(base, QFile::permissions(base) | QFile::ReadOther | QFile::ExeOther);
+    // Root writes anyway, so the writes are tried by a second process that has given up the
+    // capabilities to pass over file permissions. It stays the owner of everything here, so
+    // it still reaches the writer program and the settings wherever they lie.
     const auto run = [](const QStringList &args) {
         QProcess writer;
         writer.setChildProcessModifier([] {
-            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            if (::geteuid() == 0 && !dropFileCapabilities())
                 ::_exit(77);
         });
         writer.start(SETTINGS_WRITER, args);
@@ -134,9 +286,11 @@ TEST(BadHiveFile, SettingsFolderWithoutWritePermission)
     };
     const QString read = run({"get", "Options", "Size", "0"});
     if (read.startsWith("77:"))
-        GTEST_SKIP() << "cannot give up root here; UnwritablePathsFailWithoutHarm covers this";
+        GTEST_SKIP() << "cannot give up root's rights here; UnwritablePathsFailWithoutHarm "
+                        "covers this";
     EXPECT_EQ(read, "0:1") << "reading needs no write permission";
     EXPECT_EQ(run({"save", "Options", "Size", "0"}), "1:") << "the save reports failure";
+    EXPECT_EQ(run({"replace"}), "2:") << "so does the replacement of a list";
     EXPECT_EQ(readHive(), original);
     EXPECT_EQ(folderEntries(), QStringList{"hkcu.reg"});
 }

@@ -6,8 +6,10 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSysInfo>
 #include <QThread>
+#include <functional>
 
 using namespace hivetesting;
 
@@ -41,34 +43,61 @@ TEST(HiveWriters, ConcurrentProcessesLoseNoWrite)
 
 TEST(HiveWriters, KilledWriterLeavesTheOldOrTheNewFileAndNoLock)
 {
-    constexpr int Length = 300000;
-    QRandomGenerator random(20261206);
-    for (int round = 0; round < 20; ++round) {
-        QProcess writer;
-        writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        writer.start(SETTINGS_WRITER, {"churn", QString::number(Length)});
-        ASSERT_TRUE(writer.waitForReadyRead(10000)) << "the writer never finished a first write";
-        QThread::msleep(random.bounded(5, 80));
-        writer.kill();
-        ASSERT_TRUE(writer.waitForFinished(5000));
-
-        WarningCatcher catcher;
-        const CRegSettings s = store();
+    static constexpr int Length = 300000;
+    const auto wholeValue = [](const CRegSettings &s) {
         const QString big = s.GetSetting("Churn", "Big");
         // Big is written before Round: the file holds round r's Big with round r or r-1, or
         // the first Big alone.
         const int r = s.GetSetting("Churn", "Round", "-1").toInt();
-        EXPECT_TRUE(catcher.warnings().isEmpty()) << "the file parses completely";
         ASSERT_EQ(big.size(), Length) << "a whole value";
         EXPECT_EQ(big.count(big.at(0)), Length) << "of one letter only";
         const int letter = big.at(0).unicode() - 'a';
         EXPECT_TRUE(letter == r % 26 || letter == (r + 1) % 26) << r << " " << letter;
+    };
+    const auto wholeList = [](const CRegSettings &s) {
+        // Round r's list: n values "Preset<i>" = "<r>:<i>/<n>", all of one round, none missing.
+        const Rows rows = s.GetAllOptions("Presets");
+        ASSERT_FALSE(rows.empty());
+        const QStringList first = rows.front()[1].split(QRegularExpression("[:/]"));
+        ASSERT_EQ(first.size(), 3);
+        EXPECT_EQ(first[2].toUInt(), rows.size()) << "the list is whole";
+        for (size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i][0], QStringLiteral("Preset%1").arg(i));
+            EXPECT_EQ(rows[i][1], QStringLiteral("%1:%2/%3").arg(first[0]).arg(i).arg(first[2]))
+                << "all of one list";
+        }
+    };
+    const struct {
+        const char *what;
+        QStringList args;
+        std::function<void(const CRegSettings &)> check;
+    } writers[] = {
+        {"one long value", {"churn", QString::number(Length)}, wholeValue},
+        {"a list replaced at once", {"replace"}, wholeList},
+    };
+    QRandomGenerator random(20261206);
+    for (const auto &w : writers) {
+        SCOPED_TRACE(w.what);
+        for (int round = 0; round < 12; ++round) {
+            QProcess writer;
+            writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            writer.start(SETTINGS_WRITER, w.args);
+            ASSERT_TRUE(writer.waitForReadyRead(10000)) << "the writer never finished a write";
+            QThread::msleep(random.bounded(5, 80));
+            writer.kill();
+            ASSERT_TRUE(writer.waitForFinished(5000));
 
-        QElapsedTimer timer;
-        timer.start();
-        EXPECT_TRUE(s.SaveSetting("Churn", "After", QString::number(round)));
-        EXPECT_LT(timer.elapsed(), 3000) << "a lock left by the writer is taken over at once";
-        EXPECT_EQ(folderEntries(), QStringList{"hkcu.reg"}) << "no lock or temporary file left";
+            WarningCatcher catcher;
+            const CRegSettings s = store();
+            w.check(s);
+            EXPECT_TRUE(catcher.warnings().isEmpty()) << "the file parses completely";
+
+            QElapsedTimer timer;
+            timer.start();
+            EXPECT_TRUE(s.SaveSetting("Churn", "After", QString::number(round)));
+            EXPECT_LT(timer.elapsed(), 3000) << "a lock left by the writer is taken over at once";
+            EXPECT_EQ(folderEntries(), QStringList{"hkcu.reg"}) << "no lock or temporary file left";
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 // The settings store: names, the key layout, and the cases the windows rely on.
 #include "hivetesting.h"
+#include "settings/hive.h"
 
 using namespace hivetesting;
 
@@ -64,6 +65,49 @@ TEST(CRegSettings, DeletesOneValueOrAWholeSection)
     EXPECT_EQ(s.GetAllOptions("Presets"), (Rows{{"Preset0", "00:00:05"}}));
 }
 
+TEST(CRegSettings, ReplacesASectionWithAListAtOnce)
+{
+    const CRegSettings s = store();
+    const HKEY app = createKey(AppPath);
+    ASSERT_TRUE(s.SaveSetting("Options", "Size", "1"));
+    for (const char *name : {"Preset0", "Other name", "Preset1"})
+        ASSERT_TRUE(s.SaveSetting("Presets", name, name));
+    const QString lone(QChar(0xD800));
+    const QByteArray before = readHive();
+    EXPECT_FALSE(s.ReplaceSection("Presets", {{"Preset0", "00:00:05"}, {"Preset1", lone}}))
+        << "a text without a UTF-8 form";
+    EXPECT_EQ(readHive(), before) << "nothing of the list is written";
+
+    const struct {
+        const char *what;
+        Rows list, stored;
+    } cases[] = {
+        {"names not in the list go, the order is the list's",
+         {{"Preset1", "00:10:00"}, {"Preset0", "00:00:05"}, {"*", "unnamed"}},
+         {{"Preset1", "00:10:00"}, {"Preset0", "00:00:05"}, {"", "unnamed"}}},
+        {"a name given twice keeps its first place and its last text",
+         {{"A", "1"}, {"B", "2"}, {"a", "3"}},
+         {{"A", "3"}, {"B", "2"}}},
+        {"an empty list removes the section", {}, {}},
+        {"and there is nothing left to remove", {}, {}},
+        {"the section comes back", {{"Preset0", "00:00:01"}}, {{"Preset0", "00:00:01"}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_TRUE(s.ReplaceSection("Presets", c.list));
+        EXPECT_EQ(s.GetAllOptions("Presets"), c.stored);
+        HKEY key = 0;
+        EXPECT_EQ(RegOpenKeyEx(app, "Presets", 0, KEY_READ, &key),
+                  c.list.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS);
+        EXPECT_EQ(s.GetSetting("Options", "Size"), "1") << "other sections stay";
+    }
+    // A section with keys below it loses its values only.
+    ASSERT_TRUE(s.SaveSetting("Presets\\Deep", "Kept", "1"));
+    EXPECT_TRUE(s.ReplaceSection("Presets", {}));
+    EXPECT_TRUE(s.GetAllOptions("Presets").empty());
+    EXPECT_EQ(s.GetSetting("Presets\\Deep", "Kept"), "1");
+}
+
 TEST(CRegSettings, ListsOnlyTextValuesInCreationOrder)
 {
     const CRegSettings s = store();
@@ -91,25 +135,59 @@ TEST(CRegSettings, ListsOnlyTextValuesInCreationOrder)
 TEST(CRegSettings, TextRoundTripsExactly)
 {
     const CRegSettings s = store();
-    QStringList texts = QString::fromUtf8("|C:\\Music\\alarm.mp3|ends with a backslash\\|"
-                                          "\\\\server\\share\\|\"quoted\" and \\\"escaped\\\"|\"|"
-                                          "Grüße, 東京, ☎ and 😀|  spaces around  |tab\there|"
-                                          "two\nlines|carriage\rreturn|= [brackets] ; @ \"")
-                            .split('|');
+    QStringList texts =
+        QString::fromUtf8("|C:\\Music\\alarm.mp3|ends with a backslash\\|"
+                          "\\\\server\\share\\|\"quoted\" and \\\"escaped\\\"|\"|"
+                          "Grüße, 東京, ☎ and 😀|  spaces around  |tab\there|"
+                          "two\nlines|carriage\rreturn|= [brackets] ; @ \"|"
+                          "\r\n|\n|\\n and \\0 as typed|\u2028 and \u0085 break lines "
+                          "elsewhere|\x0b\x0c\x1a\x7f")
+            .split('|');
+    // A U+FEFF is text like any other, wherever it stands.
+    const QChar bom(0xFEFF);
+    texts << QString(bom) + "first" << QString(bom) << QString("last") + bom
+          << QString(bom) + "first\nwith a line end";
     // Long text with a line end is written as a byte list over many lines.
-    texts << QString("with a zero") + QChar(0) + "inside" << QString(5000, 'x') + '\n';
+    texts << QString("with a zero") + QChar(0) + "inside" << QString(QChar(0))
+          << QString(5000, 'x') + '\n'
+          << QString::fromUtf8("♪ 🎵 ").repeated(20000);
     for (int i = 0; i < texts.size(); ++i)
         ASSERT_TRUE(s.SaveSetting("Round", "Value" + QString::number(i), texts.at(i))) << i;
-    const QString oddName = "Name \"with\" \\ and ü";
-    ASSERT_TRUE(s.SaveSetting("Round", oddName, "named"));
+    // The same texts as value names (but the empty one, which names the unnamed value).
+    Rows named;
+    for (int i = 1; i < texts.size(); ++i) {
+        ASSERT_TRUE(s.SaveSetting("Names", texts.at(i), QString::number(i))) << i;
+        named.push_back({texts.at(i), QString::number(i)});
+    }
     const Rows rows = s.GetAllOptions("Round");
-    ASSERT_EQ(rows.size(), size_t(texts.size() + 1));
+    ASSERT_EQ(rows.size(), size_t(texts.size()));
     for (int i = 0; i < texts.size(); ++i) {
         const QString key = "Value" + QString::number(i);
         EXPECT_EQ(s.GetSetting("Round", key, "default"), texts.at(i)) << i;
         EXPECT_EQ(rows.at(i), (std::array<QString, 2>{key, texts.at(i)})) << i;
+        if (i > 0) {
+            EXPECT_EQ(s.GetSetting("Names", texts.at(i)), QString::number(i)) << i;
+        }
     }
-    EXPECT_EQ(rows.back(), (std::array<QString, 2>{oddName, "named"}));
-    for (const QByteArray &line : readHive().split('\n'))
-        EXPECT_LE(line.size(), 80) << line.constData();
+    EXPECT_EQ(s.GetAllOptions("Names"), named);
+
+    const QByteArray written = readHive();
+    for (const QByteArray &line : written.split('\n')) {
+        if (line.startsWith("  ") || line.contains("=hex")) {
+            EXPECT_LE(line.size(), 80) << line.constData();
+        }
+    }
+    // What is written reads back as the same file, and a value changed and changed back
+    // leaves the same bytes.
+    EXPECT_TRUE(Hive::parse(written).toBytes() == written);
+    ASSERT_TRUE(s.SaveSetting("Round", "Value1", "changed"));
+    ASSERT_TRUE(s.SaveSetting("Round", "Value1", texts.at(1)));
+    EXPECT_TRUE(readHive() == written);
+
+    // Text with an unpaired surrogate has no UTF-8 form: it is refused, not altered.
+    for (const QChar half : {QChar(0xD800), QChar(0xDC00)}) {
+        EXPECT_FALSE(s.SaveSetting("Round", "Half", QString("a") + half));
+        EXPECT_FALSE(s.SaveSetting("Round", QString(half), "text"));
+    }
+    EXPECT_TRUE(readHive() == written);
 }

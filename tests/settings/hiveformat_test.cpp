@@ -12,6 +12,8 @@ TEST(HiveFormat, WritesRegedit4TextWithEscapesAndKeysInCreationOrder)
     ASSERT_TRUE(s.SaveSetting("Options", "*", "unnamed"));
     ASSERT_TRUE(s.SaveSetting("Options", "Sound \"File\"", "C:\\Music\\\"Best\".mp3"));
     ASSERT_TRUE(s.SaveSetting("Presets", "Preset1", "x")); // the key does not move
+    // A name has no other form than a quoted one: line ends and zeros are escaped in it.
+    ASSERT_TRUE(s.SaveSetting("Options", QString("two\nlines\r") + QChar(0), "named"));
     EXPECT_EQ(readHive(), QByteArray("REGEDIT4\n\n"
                                      "[HKEY_CURRENT_USER\\Software]\n\n"
                                      "[HKEY_CURRENT_USER\\Software\\Quillanor]\n\n"
@@ -23,6 +25,7 @@ TEST(HiveFormat, WritesRegedit4TextWithEscapesAndKeysInCreationOrder)
                                      "\"Size\"=\"1\"\n"
                                      "@=\"unnamed\"\n"
                                      "\"Sound \\\"File\\\"\"=\"C:\\\\Music\\\\\\\"Best\\\".mp3\"\n"
+                                     "\"two\\nlines\\r\\0\"=\"named\"\n"
                                      "\n"));
 }
 
@@ -45,13 +48,10 @@ TEST(HiveFormat, ForeignValuesCommentsAndKeysSurviveARewriteByteForByte)
     ASSERT_TRUE(store().SaveSetting("Options", "Size", "1"));
     EXPECT_TRUE(catcher.warnings().isEmpty()) << catcher.warnings().join('\n').toStdString();
     EXPECT_TRUE(backups().isEmpty());
-    // The parents of a listed key get lines of their own; everything else stays as it was.
-    EXPECT_EQ(readHive(), "REGEDIT4\n\n; kept by hand\n\n"
-                          "[HKEY_CURRENT_USER\\Software]\n\n"
-                          "[HKEY_CURRENT_USER\\Software\\Quillanor]\n\n"
-                          "[HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan]\n\n" +
-                              options + "\"Size\"=\"1\"\n\n[HKEY_LOCAL_MACHINE\\Software]\n\n" +
-                              elsewhere + '\n');
+    // The new value is added; everything else stays as it was, and the keys the file implies
+    // (the parents of its key lines) get no lines of their own.
+    EXPECT_EQ(readHive(),
+              "REGEDIT4\n\n; kept by hand\n\n" + options + "\"Size\"=\"1\"\n\n" + elsewhere + '\n');
 }
 
 TEST(HiveFormat, ReadsWindowsLineEndsAndAByteOrderMark)

@@ -59,8 +59,8 @@ inline QByteArray optionsFile(const QByteArray &lines)
 // Names in the settings folder, sorted; backups are those starting with "hkcu.reg.bad-".
 inline QStringList folderEntries()
 {
-    return QDir(folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                    QDir::Name);
+    return QDir(folder()).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 inline QStringList backups()

@@ -1,8 +1,13 @@
-// A second program writing to the same hive, for the tests that need real processes:
+// A second program on the same hive, for the tests that need real processes:
 //   settings_writer save <section> <key> <text>   exit 0 when stored, 1 when not
 //   settings_writer get <section> <key> <default> prints the text read
+//   settings_writer startup <section> <key> <text>
+//                                                 what start-up does: reads the value, saves it
+//                                                 and reads it again; prints "<read>|<1 when
+//                                                 saved, else 0>|<read again>"
 //   settings_writer many <prefix> <count>         writes <prefix><n> = "<prefix>:<n>" in "Stress"
 //   settings_writer churn <length>                rewrites one long value until killed
+//   settings_writer replace                       replaces the "Presets" list until killed
 #include "settings/cregsettings.h"
 
 #include <QCoreApplication>
@@ -21,6 +26,13 @@ int main(int argc, char **argv)
     if (command == "get" && args.size() == 4)
         return std::fputs(store.GetSetting(args[1], args[2], args[3]).toUtf8().constData(),
                           stdout) < 0;
+    if (command == "startup" && args.size() == 4) {
+        const QString before = store.GetSetting(args[1], args[2], "default");
+        const bool saved = store.SaveSetting(args[1], args[2], args[3]);
+        const QString after = store.GetSetting(args[1], args[2], "default");
+        const QString line = before + '|' + QString::number(saved) + '|' + after;
+        return std::fputs(line.toUtf8().constData(), stdout) < 0;
+    }
     if (command == "many" && args.size() == 3) {
         bool ok = true;
         for (int n = 0; n < args[2].toInt(); ++n)
@@ -37,6 +49,19 @@ int main(int argc, char **argv)
         if (round == 0 && std::puts("ready") >= 0)
             std::fflush(stdout);
     }
-    std::fputs("usage: settings_writer save|get|many|churn ...\n", stderr);
+    // Round r stores n(r) presets "Preset<i>" = "<r>:<i>/<n>", so a reader can tell a whole
+    // list from a mix of two or a list cut short.
+    for (int round = 0; command == "replace" && args.size() == 1; ++round) {
+        const int count = 1 + round * 37 % 60;
+        std::vector<std::array<QString, 2>> list;
+        for (int i = 0; i < count; ++i)
+            list.push_back({QStringLiteral("Preset%1").arg(i),
+                            QStringLiteral("%1:%2/%3").arg(round).arg(i).arg(count)});
+        if (!store.ReplaceSection("Presets", list))
+            return 2;
+        if (round == 0 && std::puts("ready") >= 0)
+            std::fflush(stdout);
+    }
+    std::fputs("usage: settings_writer save|get|startup|many|churn|replace ...\n", stderr);
     return 64;
 }
