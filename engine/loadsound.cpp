@@ -38,4 +38,12 @@ QByteArray LoadSound(const QString &FileName)
     return data;
 }
 
+bool isTooLargeToLoad(const QString &FileName)
+{
+    if (FileName.isEmpty())
+        return false;
+    const QFileInfo info(FileName);
+    return info.isFile() && info.size() > MaxSoundFileSize;
+}
+
 } // namespace engine

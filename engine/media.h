@@ -14,8 +14,10 @@ inline constexpr unsigned SND_LOOP = 0x8;
 
 // The sound services the alarm and the Options window's test sound use: string commands on a
 // device named by a quoted file path ("open \"x.mp3\"", "play ...", "close ..."), and a
-// looping in-memory WAV image. Results follow the original calls: mciSendString returns 0 on
-// success and an error code otherwise; sndPlaySound returns true on success. Nothing throws.
+// looping WAV sound: an image in memory with SND_MEMORY, otherwise the file whose name the
+// bytes hold (for a sound too large to load). Results follow the original calls:
+// mciSendString returns 0 on success and an error code otherwise; sndPlaySound returns true on
+// success. Nothing throws.
 class Media
 {
 public:

@@ -10,6 +10,8 @@ namespace engine
 // the library and the decoders it pulls in (FluidSynth, mpg123 and their own dependencies,
 // some forty libraries) then cost nothing at start-up.
 #define OSTREVAN_SDL_CALLS(X)                                                                      \
+    X(SDL_AllocRW)                                                                                 \
+    X(SDL_FreeRW)                                                                                  \
     X(SDL_GetError)                                                                                \
     X(SDL_InitSubSystem)                                                                           \
     X(SDL_QuitSubSystem)                                                                           \
@@ -22,7 +24,8 @@ namespace engine
     X(Mix_FreeChunk)                                                                               \
     X(Mix_FreeMusic)                                                                               \
     X(Mix_Init)                                                                                    \
-    X(Mix_LoadMUS)                                                                                 \
+    X(Mix_HookMusicFinished)                                                                       \
+    X(Mix_LoadMUSType_RW)                                                                          \
     X(Mix_LoadWAV_RW)                                                                              \
     X(Mix_OpenAudio)                                                                               \
     X(Mix_PlayChannel)                                                                             \

@@ -1,6 +1,9 @@
 #include "engine/sounds.h"
 
+#include "engine/loadsound.h"
 #include "engine/media.h"
+
+#include <QFile>
 
 namespace engine
 {
@@ -16,7 +19,14 @@ bool playSound(Media &media, SoundType type, const QString &path, const QByteArr
         media.mciSendString(QStringLiteral("play ") + device);
         return true;
     case SoundType::Wav:
-        media.sndPlaySound(&image, SND_ASYNC | SND_MEMORY | SND_LOOP);
+        // A sound too large to load loops from its file, named as the desktop's call names
+        // one: the bytes of its path, without SND_MEMORY.
+        if (image.isEmpty() && isTooLargeToLoad(path)) {
+            const QByteArray name = QFile::encodeName(path);
+            media.sndPlaySound(&name, SND_ASYNC | SND_NODEFAULT | SND_LOOP);
+        } else {
+            media.sndPlaySound(&image, SND_ASYNC | SND_MEMORY | SND_LOOP);
+        }
         return true;
     case SoundType::None:
         break;

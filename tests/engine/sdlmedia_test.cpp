@@ -3,9 +3,11 @@
 #include "engine/loadsound.h"
 #include "engine/mcierror.h"
 #include "engine/sdlmedia.h"
+#include "engine/sounds.h"
 #include "engine/soundtype.h"
 #include "soundfixtures.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -16,6 +18,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +29,7 @@ namespace
 {
 
 constexpr unsigned LoopFromMemory = SND_ASYNC | SND_MEMORY | SND_LOOP;
+constexpr unsigned LoopFromFile = SND_ASYNC | SND_NODEFAULT | SND_LOOP;
 constexpr qint64 Rate = 44100, Channels = 2;
 // A change of sound reaches the output within a few buffers of 1024 frames.
 constexpr qint64 Margin = 4 * 1024;
@@ -57,13 +61,16 @@ public:
     ~DiskAudio() { qputenv("SDL_AUDIODRIVER", m_oldDriver); }
     QString path() const { return m_dir.filePath(QStringLiteral("rendered.raw")); }
     qint64 frames() const { return QFileInfo(path()).size() / (2 * Channels); }
-    // Waits until that many frames are written; false after 15 s.
+    // Waits until that many frames are written, taking the events the player posts meanwhile;
+    // false after 15 s.
     bool waitForFrames(qint64 count) const
     {
         QElapsedTimer timer;
         timer.start();
-        while (frames() < count && timer.elapsed() < 15000)
+        while (frames() < count && timer.elapsed() < 15000) {
+            QCoreApplication::processEvents();
             QThread::msleep(5);
+        }
         return frames() >= count;
     }
     // All samples written so far, interleaved, in the machine's byte order.
@@ -72,7 +79,8 @@ public:
         QFile file(path());
         const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         QVector<qint16> out(bytes.size() / 2);
-        memcpy(out.data(), bytes.constData(), size_t(out.size()) * 2);
+        if (!out.isEmpty())
+            memcpy(out.data(), bytes.constData(), size_t(out.size()) * 2);
         return out;
     }
 
@@ -113,6 +121,45 @@ qint64 waitForSound(const DiskAudio &disk, qint64 from = 0)
     return -1;
 }
 
+// Whether a loud frame comes out in the first `seconds` of output; false as soon as the device
+// is closed, since nothing plays then.
+bool heardWithin(const DiskAudio &disk, double seconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (audioIsOpen() && timer.elapsed() < 15000) {
+        const QVector<qint16> samples = disk.samples();
+        if (peak(samples, 0, frames(seconds)) > Loud)
+            return true;
+        if (samples.size() / Channels >= frames(seconds))
+            return false;
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    return false;
+}
+
+// Files and pipes the process holds open.
+int openFileCount()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+// Resident memory now, and the most it has been, in MiB.
+qint64 residentMiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    const QList<QByteArray> fields =
+        statm.open(QIODevice::ReadOnly) ? statm.readAll().split(' ') : QList<QByteArray>();
+    return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) >> 20 : 0;
+}
+qint64 peakResidentMiB()
+{
+    rusage usage = {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss >> 10;
+}
+
 } // namespace
 
 TEST(SdlMedia, ParsesCommandsAndAnswersOnlyForDevicesThatAreOpen)
@@ -131,7 +178,10 @@ TEST(SdlMedia, ParsesCommandsAndAnswersOnlyForDevicesThatAreOpen)
         {"open \"" + mp3, MCIERR_NO_CLOSING_QUOTE},
         // No device types, aliases or options: only the quoted path.
         {"open " + device + " alias a", MCIERR_UNRECOGNIZED_KEYWORD},
-        {"open \"a\"b.mp3\"", MCIERR_UNRECOGNIZED_KEYWORD},
+        {"open " + device + "x", MCIERR_UNRECOGNIZED_KEYWORD},
+        // The path runs to the last quote: file names may hold quotes.
+        {"open \"" + dataPath("a\"b.mp3\""), MCIERR_FILE_NOT_FOUND},
+        {"open " + device + " alias \"a.mp3\"", MCIERR_FILE_NOT_FOUND},
         {"play " + device, MCIERR_INVALID_DEVICE_NAME},
         {"close " + device, MCIERR_INVALID_DEVICE_NAME},
     };
@@ -196,8 +246,8 @@ TEST(SdlMedia, RefusesWhatItCannotPlayAndStaysSilent)
     const QByteArray headerOnly = wav.left(44);
     for (const QByteArray *image : {&headerOnly, &text, &empty})
         EXPECT_FALSE(media.sndPlaySound(image, LoopFromMemory));
-    // Without SND_MEMORY the bytes would be a file name; without SND_ASYNC the caller would
-    // wait for the sound to end. Neither is offered, nor flags we do not know.
+    // Without SND_MEMORY the bytes name a file, and these name none; without SND_ASYNC the
+    // caller would wait for the sound to end, which is not offered, nor flags we do not know.
     EXPECT_FALSE(media.sndPlaySound(&wav, SND_ASYNC | SND_LOOP));
     EXPECT_FALSE(media.sndPlaySound(&wav, SND_MEMORY | SND_LOOP));
     EXPECT_FALSE(media.sndPlaySound(&wav, LoopFromMemory | 0x10));
@@ -219,6 +269,7 @@ TEST(SdlMedia, FailsFastWithoutAnAudioDevice)
     const QString unwritable = dir.filePath(QStringLiteral("no/such/folder/out.raw"));
     const QByteArray wav = toneWav(0.1);
     const QString device = quoted(dataPath(QStringLiteral("tone-1s.mp3")));
+    const QByteArray name = QFile::encodeName(dataPath(QStringLiteral("sounds/smpl-loops.wav")));
     // A driver SDL does not have, and one that cannot open its output.
     for (const char *driver : {"no-such-driver", "disk"}) {
         qputenv("SDL_AUDIODRIVER", driver);
@@ -228,6 +279,7 @@ TEST(SdlMedia, FailsFastWithoutAnAudioDevice)
         SdlMedia media;
         EXPECT_FALSE(media.sndPlaySound(&wav, LoopFromMemory)) << driver;
         EXPECT_EQ(media.mciSendString("open " + device), MCIERR_HARDWARE) << driver;
+        EXPECT_FALSE(media.sndPlaySound(&name, LoopFromFile)) << driver;
         // And again: a failure leaves nothing half-open behind.
         EXPECT_FALSE(media.sndPlaySound(&wav, LoopFromMemory)) << driver;
         EXPECT_LT(timer.elapsed(), 2000) << driver;
@@ -343,4 +395,154 @@ TEST(SdlSound, ShippedAlarmSoundsPlay)
                                       media.mciSendString("play " + quoted(path)) == 0;
         EXPECT_TRUE(played && waitForSound(disk) >= 0) << name;
     }
+}
+
+TEST(SdlSound, BadAndOddFilesRingOrStaySilentAndNothingIsLeftOpen)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("Zvuky \"budíku\" 目覚まし"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto path = [&](const char *name) { return folder + '/' + QString::fromUtf8(name); };
+    const auto bad = [](const char *name) { return dataPath("sounds/" + QString::fromUtf8(name)); };
+    // Odd names are made here, in a folder with quotes, blanks and non-ASCII letters of its
+    // own; in the repository they would be fragile.
+    const QByteArray mp3 = readFile(dataPath(QStringLiteral("tone-1s.mp3"))), wav = toneWav(0.3);
+    const std::pair<const char *, QByteArray> made[] = {
+        {"say \"ring\" now.mp3", mp3},
+        {"\"one\" note.MID", noteMidi()},
+        {"alarmmp3", mp3},
+        {"wake \"up\".wav", wav},
+        {"wav-in.mp3", wav},
+        {"midi-in.mp3", noteMidi()},
+        {"mp3-in.mid", mp3},
+        {"mp3-in.wav", mp3},
+        {"text.wav", "Not a sound."},
+        {"tone 24-bit.wav", toneWav(0.3, 440, 24)},
+    };
+    for (const auto &[name, bytes] : made)
+        ASSERT_TRUE(writeFile(path(name), bytes)) << name;
+    ASSERT_TRUE(QDir().mkdir(path("folder.mp3")));
+    for (const char *fifo : {"fifo.mid", "fifo.wav"})
+        ASSERT_EQ(mkfifo(QFile::encodeName(path(fifo)).constData(), 0600), 0);
+
+    // Alarm: as the alarm rings the file. FromFile: as a WAV too large to load rings.
+    enum How { Alarm, FromFile };
+    const struct {
+        QString path;
+        How how;
+        bool audible;
+    } cases[] = {
+        {path("say \"ring\" now.mp3"), Alarm, true},
+        {path("\"one\" note.MID"), Alarm, true},
+        {path("alarmmp3"), Alarm, true},
+        {path("wake \"up\".wav"), Alarm, true},
+        {path("wake \"up\".wav"), FromFile, true},
+        // The name picks the decoder; the content's own header picks another one if need be.
+        {path("wav-in.mp3"), Alarm, true},
+        {path("midi-in.mp3"), Alarm, true},
+        {path("mp3-in.mid"), Alarm, true},
+        // A WAV name rings a WAV sound only, as the desktop's call does.
+        {path("mp3-in.wav"), Alarm, false},
+        {path("mp3-in.wav"), FromFile, false},
+        {path("text.wav"), Alarm, false},
+        {path("tone 24-bit.wav"), FromFile, true},
+        {path("folder.mp3"), Alarm, false},
+        // A FIFO would block whoever opens it for reading.
+        {path("fifo.mid"), Alarm, false},
+        {path("fifo.wav"), FromFile, false},
+        {bad("truncated.mp3"), Alarm, true},
+        {bad("empty.mp3"), Alarm, false},
+        {bad("id3-only.mp3"), Alarm, false},
+        {bad("lying-header.wav"), Alarm, true},
+        {bad("lying-header.wav"), FromFile, true},
+        // Handed to SDL_mixer's WAV stream reader as they are, these two crash it.
+        {bad("smpl-loops.wav"), FromFile, true},
+        {bad("zero-channels.wav"), FromFile, false},
+        {bad("zero-channels.wav"), Alarm, false},
+        {bad("garbage-tracks.mid"), Alarm, false},
+        {bad("random.mid"), Alarm, false},
+    };
+    const int openBefore = openFileCount();
+    {
+        DiskAudio disk;
+        SdlMedia media;
+        for (const auto &c : cases) {
+            SCOPED_TRACE(
+                qPrintable(c.path + (c.how == Alarm ? " as the alarm" : " from its file")));
+            // The device closes after each sound, and the next one that opens starts a new file.
+            QFile::remove(disk.path());
+            const SoundType type = soundTypeOf(c.path);
+            QString device;
+            const QByteArray name = QFile::encodeName(c.path);
+            if (c.how == Alarm)
+                playSound(media, type, c.path, LoadSound(c.path), device);
+            else
+                media.sndPlaySound(&name, LoopFromFile);
+            EXPECT_EQ(heardWithin(disk, 1.0), c.audible);
+            if (c.how == Alarm)
+                stopSound(media, type, device);
+            else
+                media.sndPlaySound(nullptr, SND_NODEFAULT);
+            EXPECT_FALSE(audioIsOpen());
+        }
+    }
+    EXPECT_EQ(openFileCount(), openBefore);
+}
+
+TEST(SdlSound, WavTooLargeToLoadLoopsFromItsFileInLittleMemory)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("long \"alarm\" 目覚まし.wav"));
+    // 0.2 s of sound in a file of 256 MiB: the rest is a LIST chunk, which a reader of every
+    // chunk would hold in memory.
+    ASSERT_TRUE(writeWavBehindList(path, toneWav(0.2), 256u << 20));
+    const QByteArray image = LoadSound(path);
+    ASSERT_TRUE(image.isEmpty());
+
+    DiskAudio disk;
+    SdlMedia media;
+    QString device;
+    const qint64 resident = residentMiB(), peakBefore = peakResidentMiB();
+    ASSERT_TRUE(playSound(media, SoundType::Wav, path, image, device));
+    EXPECT_LE(peakResidentMiB(), std::max(peakBefore, resident + 128));
+    const qint64 start = waitForSound(disk);
+    ASSERT_GE(start, 0);
+    ASSERT_TRUE(disk.waitForFrames(start + frames(1.3)));
+    // Six times its own length later it still sounds, without a gap at the joins.
+    EXPECT_TRUE(soundsThroughout(disk.samples(), start, start + frames(1.2)));
+    stopSound(media, SoundType::Wav, device);
+    EXPECT_FALSE(audioIsOpen());
+}
+
+TEST(SdlSound, LoopingFileSoundTakesUpAgainAfterADeviceHasPlayed)
+{
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("loop.wav"));
+    ASSERT_TRUE(writeFile(wav, toneWav(0.2, 660.0)));
+    const QByteArray name = QFile::encodeName(wav);
+    const QString device = quoted(dataPath(QStringLiteral("tone-1s.mp3")));
+    DiskAudio disk;
+    SdlMedia media;
+    ASSERT_TRUE(media.sndPlaySound(&name, LoopFromFile));
+    ASSERT_GE(waitForSound(disk), 0);
+
+    // The MP3 takes the music stream for its one second; after it the loop comes back.
+    ASSERT_EQ(media.mciSendString("open " + device), 0);
+    const qint64 playedAt = disk.frames();
+    ASSERT_EQ(media.mciSendString("play " + device), 0);
+    ASSERT_TRUE(disk.waitForFrames(playedAt + frames(2.6)));
+    const QVector<qint16> rendered = disk.samples();
+    EXPECT_TRUE(soundsThroughout(rendered, playedAt + Margin, playedAt + frames(0.8)));
+    // The loop comes back through the event loop: allow it a second of output to do so.
+    EXPECT_TRUE(soundsThroughout(rendered, playedAt + frames(2.1), playedAt + frames(2.6)));
+
+    // Played again and closed at once: the loop comes back with the close.
+    ASSERT_EQ(media.mciSendString("play " + device), 0);
+    EXPECT_EQ(media.mciSendString("close " + device), 0);
+    const qint64 closedAt = disk.frames();
+    ASSERT_TRUE(disk.waitForFrames(closedAt + Margin + frames(0.5)));
+    EXPECT_TRUE(
+        soundsThroughout(disk.samples(), closedAt + Margin, closedAt + Margin + frames(0.5)));
+    EXPECT_TRUE(media.sndPlaySound(nullptr, SND_NODEFAULT));
+    EXPECT_FALSE(audioIsOpen());
 }

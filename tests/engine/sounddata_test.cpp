@@ -1,9 +1,10 @@
 // The sound engine's parts that need no audio device.
 #include "engine/loadsound.h"
-#include "engine/recordingmedia.h"
+#include "engine/sounds.h"
 #include "engine/soundtype.h"
 #include "engine/waveimage.h"
 #include "soundfixtures.h"
+#include "tests/support/recordingmedia.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -55,8 +56,12 @@ TEST(LoadSound, ReturnsEmptyForWhatCannotBeReadOrIsTooLarge)
     ASSERT_TRUE(QDir().mkdir(path("folder.wav")));
     // Opening a FIFO for reading would wait for a writer forever.
     ASSERT_EQ(mkfifo(QFile::encodeName(path("fifo.wav")).constData(), 0600), 0);
-    for (const char *name : {"empty.wav", "missing.wav", "folder.wav", "fifo.wav", ""})
-        EXPECT_TRUE(LoadSound(*name ? path(name) : QString()).isEmpty()) << name;
+    // None of these is refused for its size: none is played from its file instead.
+    for (const char *name : {"empty.wav", "missing.wav", "folder.wav", "fifo.wav", ""}) {
+        const QString file = *name ? path(name) : QString();
+        EXPECT_TRUE(LoadSound(file).isEmpty()) << name;
+        EXPECT_FALSE(isTooLargeToLoad(file)) << name;
+    }
 
     // A sparse file exactly at the limit is read to its last byte; one byte more is refused.
     QFile big(path("big.wav"));
@@ -65,8 +70,10 @@ TEST(LoadSound, ReturnsEmptyForWhatCannotBeReadOrIsTooLarge)
     const QByteArray whole = LoadSound(big.fileName());
     EXPECT_EQ(whole.size(), MaxSoundFileSize);
     EXPECT_TRUE(whole.endsWith('x'));
+    EXPECT_FALSE(isTooLargeToLoad(big.fileName()));
     ASSERT_TRUE(big.write("y", 1) == 1 && big.flush());
     EXPECT_TRUE(LoadSound(big.fileName()).isEmpty());
+    EXPECT_TRUE(isTooLargeToLoad(big.fileName()));
 }
 
 TEST(SoundType, UsesTheLastThreeCharactersWhateverTheirCase)
@@ -119,9 +126,84 @@ TEST(WaveImage, RejectsImagesWithNothingToPlay)
         wav.left(45),                                                // less than one frame
         wav.left(12) + wav.mid(36) + wav.mid(12, 24),                // data before its format
         wav.left(12) + chunk("junk", {}, 0xffffffffu) + wav.mid(12), // size far past the end
+        // A format larger than any there is, and a walk through more chunks than any file has:
+        // neither is read or walked to the end of a file of any size.
+        wav.left(12) + chunk("fmt ", wav.mid(20, 16) + QByteArray(0x10000 + 4, 0), 0x10014) +
+            wav.mid(36),
+        wav.left(12) + chunk("junk", {}, 0).repeated(5000) + wav.mid(12),
     };
     for (size_t i = 0; i < std::size(rejected); ++i)
         EXPECT_TRUE(fitWaveImage(rejected[i]).isEmpty()) << i;
+}
+
+TEST(WaveImage, FindsTheSoundOfAFileReadingOnlyChunkHeadersAndTheFormat)
+{
+    // 0.05 s of sound behind a LIST chunk of 3 GiB: only what lies in `wav` is real.
+    const QByteArray wav = toneWav(0.05);
+    const qint64 list = 3ll << 30, data = 44 + list + 8;
+    const QByteArray head = wav.left(12) + chunk("LIST", {}, quint32(list));
+    qint64 requested = 0;
+    const WaveReader read = [&](qint64 offset, qint64 length) {
+        requested += length;
+        if (offset < head.size())
+            return head.mid(offset, length);
+        return offset >= 20 + list ? wav.mid(offset - list - 8, length) : QByteArray(length, 0);
+    };
+    const WaveLayout layout = findWaveLayout(read, 20 + list + wav.size() - 12);
+    EXPECT_EQ(layout.format, wav.mid(20, 16));
+    EXPECT_EQ(layout.dataOffset, data);
+    EXPECT_EQ(layout.dataLength, wav.size() - 44);
+    EXPECT_LT(requested, 100);
+    // The header made for it describes exactly that format and that much data.
+    EXPECT_EQ(waveHeader(layout.format, layout.dataLength), wav.left(44));
+}
+
+TEST(PlaySound, HandsEachTypeToItsCallAndATooLargeWavByItsName)
+{
+    QTemporaryDir dir;
+    const QString small = dir.filePath(QStringLiteral("ding \"dong\".wav")),
+                  large = dir.filePath(QStringLiteral("long 目覚まし.WAV")),
+                  missing = dir.filePath(QStringLiteral("missing.wav")),
+                  mp3 = dir.filePath(QStringLiteral("say \"ring\"mp3"));
+    ASSERT_TRUE(writeFile(small, toneWav(0.01)) && writeFile(mp3, "x"));
+    ASSERT_TRUE(writeWavBehindList(large, toneWav(0.01), quint32(MaxSoundFileSize)));
+    const QByteArray largeName = QFile::encodeName(large);
+    const struct {
+        QString path;
+        QStringList played, stopped;
+        QByteArray handedOver;
+    } cases[] = {
+        {small,
+         {"snd:13:" + QString::number(LoadSound(small).size())},
+         {"snd:2:null"},
+         LoadSound(small)},
+        // A missing file hands over its empty image as it always did.
+        {missing, {"snd:13:0"}, {"snd:2:null"}, {}},
+        // Too large to load: no SND_MEMORY, the bytes of its name.
+        {large, {"snd:11:" + QString::number(largeName.size())}, {"snd:2:null"}, largeName},
+        {mp3,
+         {"mci:open " + quoted(mp3), "mci:play " + quoted(mp3)},
+         {"mci:close " + quoted(mp3)},
+         {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(qPrintable(c.path));
+        RecordingMedia media;
+        QString device = QStringLiteral("before");
+        const SoundType type = soundTypeOf(c.path);
+        EXPECT_TRUE(playSound(media, type, c.path, LoadSound(c.path), device));
+        EXPECT_EQ(media.calls(), c.played);
+        EXPECT_EQ(media.lastSound(), c.handedOver);
+        EXPECT_EQ(device, type == SoundType::Wav ? QStringLiteral("before") : quoted(c.path));
+        media.clear();
+        stopSound(media, type, device);
+        EXPECT_EQ(media.calls(), c.stopped);
+    }
+    RecordingMedia media;
+    QString device;
+    EXPECT_FALSE(playSound(media, soundTypeOf(QStringLiteral("x.ogg")), QStringLiteral("x.ogg"),
+                           "image", device));
+    EXPECT_TRUE(media.calls().isEmpty());
 }
 
 TEST(RecordingMedia, RecordsEveryCallAndReturnsTheResultsItIsGiven)
