@@ -1,0 +1,115 @@
+#include "shell/shellexecute.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace shell;
+
+namespace
+{
+
+// Stands in for the desktop's browser, mail program and file opener.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened.push_back(url); }
+};
+
+class LinksTest : public testing::Test
+{
+protected:
+    UrlCatcher catcher;
+    std::unique_ptr<Links> links = desktopLinks();
+    void SetUp() override
+    {
+        for (const char *scheme : {"mailto", "https", "ostrevan-test", "file"})
+            QDesktopServices::setUrlHandler(scheme, &catcher, "open");
+    }
+    void TearDown() override
+    {
+        for (const char *scheme : {"mailto", "https", "ostrevan-test", "file"})
+            QDesktopServices::unsetUrlHandler(scheme);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            EXPECT_EQ(qobject_cast<QMessageBox *>(w), nullptr) << "a message box was shown";
+    }
+    qintptr open(const QString &target, const QString &verb = "open", const QString &dir = {})
+    {
+        return links->ShellExecute(nullptr, verb, target, QString(), dir, SW_SHOWDEFAULT);
+    }
+};
+
+} // namespace
+
+TEST_F(LinksTest, TheDesktopReceivesExactlyTheTarget)
+{
+    QTemporaryDir dir;
+    QFile notes(dir.filePath("read me.txt"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.close();
+
+    struct Case {
+        QString target;
+        QString directory;
+        QString received;
+    };
+    const Case cases[] = {
+        {"mailto:support@quillanor.example", {}, "mailto:support@quillanor.example"},
+        {"mailto:support@quillanor.example?subject=Ostrevan%202.1",
+         {},
+         "mailto:support@quillanor.example?subject=Ostrevan%202.1"},
+        {"https://www.quillanor.example/ostrevan/", {}, "https://www.quillanor.example/ostrevan/"},
+        {"ostrevan-test:help/topic?x=1#part", {}, "ostrevan-test:help/topic?x=1#part"},
+        {" https://www.quillanor.example/ ", {}, "https://www.quillanor.example/"},
+        // A file name: absolute, or relative to the folder given.
+        {notes.fileName(), {}, QUrl::fromLocalFile(notes.fileName()).toString(QUrl::FullyEncoded)},
+        {"read me.txt", dir.path(),
+         QUrl::fromLocalFile(notes.fileName()).toString(QUrl::FullyEncoded)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
+        catcher.opened.clear();
+        EXPECT_GT(open(c.target, "open", c.directory), 32);
+        ASSERT_EQ(catcher.opened.size(), 1);
+        EXPECT_EQ(catcher.opened[0].toString(QUrl::FullyEncoded), c.received);
+    }
+    // The verb may be left out, as on the original platform; each call opens once more.
+    catcher.opened.clear();
+    EXPECT_GT(open("mailto:support@quillanor.example", QString()), 32);
+    EXPECT_GT(open("mailto:support@quillanor.example"), 32);
+    EXPECT_EQ(catcher.opened.size(), 2);
+}
+
+TEST_F(LinksTest, FailuresAreSmallNumbersAndOpenNothing)
+{
+    struct Case {
+        QString target;
+        QString verb;
+        qintptr result;
+    };
+    const Case cases[] = {
+        {"", "open", ERROR_FILE_NOT_FOUND},
+        {"   ", "open", ERROR_FILE_NOT_FOUND},
+        {"/no/such/folder/ostv.hlp", "open", ERROR_FILE_NOT_FOUND},
+        {"file:///no/such/folder/ostv.hlp", "open", ERROR_FILE_NOT_FOUND},
+        {"mailto:support@quillanor.example", "print", SE_ERR_NOASSOC},
+        {"https://www.quillanor.example/", "runas", SE_ERR_NOASSOC},
+        // No program for this kind of link (the headless desktop of the tests has none).
+        {"ostrevan-unknown:thing", "open", SE_ERR_NOASSOC},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.target.toStdString() + " " + c.verb.toStdString());
+        EXPECT_EQ(open(c.target, c.verb), c.result);
+    }
+    EXPECT_TRUE(catcher.opened.isEmpty());
+}
+
+#include "shellexecute_test.moc"

@@ -1,0 +1,104 @@
+// The help file we ship: it must open, and every way into it must lead somewhere.
+#include "shell/winhelp.h"
+#include "tests/shell/helpviewertesting.h"
+
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSet>
+#include <QTextDocument>
+
+using namespace helpviewer;
+
+namespace
+{
+
+// Whether the page shows the heading with this title anywhere in its visible part.
+bool headingVisible(QTextBrowser *browser, const QString &title)
+{
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() >= 2 && block.text().trimmed() == title)
+            return blockShown(browser, block);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(ShippedHelp, HasRealContentsAndEveryEntryLeadsToItsHeading)
+{
+    shell::HelpDocument help;
+    QString error;
+    ASSERT_TRUE(shell::readHelpFile(OSTREVAN_HELP_FILE, help, error)) << error.toStdString();
+
+    int chapters = 0;
+    int chaptersWithSections = 0;
+    QSet<QString> ids;
+    for (int i = 0; i < help.sections.size(); ++i) {
+        const shell::HelpSection &s = help.sections[i];
+        SCOPED_TRACE(s.id.toStdString());
+        EXPECT_FALSE(ids.contains(s.id)) << "two sections share an id";
+        ids.insert(s.id);
+        EXPECT_NE(s.title, s.id) << "a heading without a title";
+        EXPECT_FALSE(s.keywords.isEmpty()) << "a section nobody finds in the index";
+        if (s.level == 2) {
+            ++chapters;
+            if (i + 1 < help.sections.size() && help.sections[i + 1].level == 3)
+                ++chaptersWithSections;
+        }
+    }
+    EXPECT_GE(chapters, 10);
+    EXPECT_GE(chaptersWithSections, 4);
+    EXPECT_GE(help.sections.size(), 20);
+    EXPECT_GE(help.index.size(), 100);
+
+    // The page's own layout must know every section as a place to scroll to, and every link
+    // inside the page must name a section.
+    QTextDocument page;
+    page.setHtml(help.html);
+    const QStringList anchors = anchorsOf(page);
+    for (const QString &id : std::as_const(ids))
+        EXPECT_TRUE(anchors.contains(id)) << "the page cannot scroll to " << id.toStdString();
+    const QRegularExpression internalLink(QStringLiteral("href=\"#([^\"]*)\""));
+    int links = 0;
+    for (const auto &match : internalLink.globalMatch(help.html)) {
+        ++links;
+        EXPECT_TRUE(ids.contains(match.captured(1))) << match.captured(0).toStdString();
+    }
+    EXPECT_GT(links, 0);
+
+    // What a new user looks for is in the index.
+    QStringList keywords;
+    for (const shell::HelpKeyword &k : std::as_const(help.index))
+        keywords.push_back(k.keyword.toLower());
+    for (const char *wanted : {"start",      "stop",       "pause",
+                               "reset",      "alarm off",  "test",
+                               "mp3",        "midi",       "wav",
+                               "chime.wav",  "melody.mid", "bells.mp3",
+                               "big",        "small",      "colours",
+                               "background", "presets",    "notification area",
+                               "restore",    "hkcu.reg",   "reset settings",
+                               "no sound",   "volume",     "keyboard",
+                               "up key"})
+        EXPECT_TRUE(keywords.contains(wanted)) << wanted;
+}
+
+TEST(ShippedHelp, EveryIndexEntryShowsItsSectionInTheViewer)
+{
+    const auto help = shell::desktopHelp();
+    ASSERT_TRUE(help->WinHelp(nullptr, OSTREVAN_HELP_FILE, shell::HELP_FINDER, 0));
+    ASSERT_GT(index()->count(), 0);
+    shell::HelpDocument document;
+    QString error;
+    ASSERT_TRUE(shell::readHelpFile(OSTREVAN_HELP_FILE, document, error));
+    for (int row = 0; row < index()->count(); ++row) {
+        QListWidgetItem *item = index()->item(row);
+        SCOPED_TRACE(item->text().toStdString());
+        const int section = item->data(Qt::UserRole).toInt();
+        ASSERT_TRUE(section >= 0 && section < document.sections.size());
+        // Start from the far end of the page, so that each entry must move it.
+        page()->verticalScrollBar()->setValue(row % 2 ? 0 : page()->verticalScrollBar()->maximum());
+        emit index()->itemActivated(item);
+        EXPECT_TRUE(headingVisible(page(), document.sections[section].title));
+        EXPECT_EQ(contents()->currentItem()->text(0), document.sections[section].title);
+    }
+}
