@@ -1,0 +1,295 @@
+// The installed program as a desktop and a distribution see it: every process installs this
+// build tree (`cmake --install --prefix /usr` into a temporary DESTDIR) and checks the result.
+#include "buildinfo.h"
+#include "platform/programfolder.h"
+#include "tests/app/windowprobe.h"
+#include "tests/app/xvfbserver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+#include <map>
+#include <ostream>
+
+// Readable failure messages for the Qt values compared below.
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+void PrintTo(const QSize &size, std::ostream *out)
+{
+    *out << size.width() << 'x' << size.height();
+}
+
+namespace
+{
+
+const QString AppId = QLatin1String(buildinfo::AppId);
+const QString SourceDir = QStringLiteral(OSTREVAN_SOURCE_DIR);
+const int IconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+// The data files the program opens from its folder, with where they come from.
+const std::pair<const char *, const char *> DataFiles[] = {
+    {"ostv.hlp", "resources/help/ostv.hlp"},
+    {"chime.wav", "resources/sounds/chime.wav"},
+    {"melody.mid", "resources/sounds/melody.mid"},
+    {"bells.mp3", "resources/sounds/bells.mp3"},
+};
+
+struct Result {
+    bool started = false;
+    int exitCode = -1;
+    QString output;
+};
+
+Result run(const QString &program, const QStringList &arguments,
+           const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    Result result;
+    result.started = process.waitForStarted(5000);
+    if (result.started && !process.waitForFinished(30000))
+        process.kill();
+    result.output = QString::fromLocal8Bit(process.readAll());
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The keys of the [Desktop Entry] group.
+std::map<QString, QString> desktopEntry(const QString &path)
+{
+    std::map<QString, QString> keys;
+    bool inGroup = false;
+    for (const QByteArray &raw : contents(path).split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(u'['))
+            inGroup = line == QLatin1String("[Desktop Entry]");
+        else if (inGroup && !line.startsWith(u'#') && line.contains(u'='))
+            keys[line.section(u'=', 0, 0)] = line.section(u'=', 1);
+    }
+    return keys;
+}
+
+// The metainfo's id, its desktop-id launchable and the binary it provides.
+struct Metainfo {
+    QString id;
+    QString launchable;
+    QString binary;
+    QString error;
+};
+
+Metainfo metainfo(const QString &path)
+{
+    Metainfo info;
+    QXmlStreamReader xml(contents(path));
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("id"))
+            info.id = xml.readElementText();
+        else if (xml.name() == QLatin1String("launchable") &&
+                 xml.attributes().value(QLatin1String("type")) == QLatin1String("desktop-id"))
+            info.launchable = xml.readElementText();
+        else if (xml.name() == QLatin1String("binary"))
+            info.binary = xml.readElementText();
+    }
+    if (xml.hasError())
+        info.error = xml.errorString();
+    return info;
+}
+
+class Install : public testing::Test
+{
+protected:
+    QTemporaryDir root;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(root.isValid());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DESTDIR"), root.path());
+        const Result install = run(QStringLiteral(OSTREVAN_CMAKE),
+                                   {QStringLiteral("--install"), QStringLiteral(OSTREVAN_BUILD_DIR),
+                                    QStringLiteral("--prefix"), QStringLiteral("/usr")},
+                                   env);
+        ASSERT_TRUE(install.started);
+        ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
+    }
+
+    // A path under the installed /usr.
+    QString usr(const QString &relative) const
+    {
+        return root.path() + QStringLiteral("/usr/") + relative;
+    }
+
+    QString entryPath() const
+    {
+        return usr(QStringLiteral("share/applications/%1.desktop").arg(AppId));
+    }
+    QString metainfoPath() const
+    {
+        return usr(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(AppId));
+    }
+};
+
+TEST_F(Install, LaysOutEveryFileTheEntryAndTheMetainfoName)
+{
+    const auto entry = desktopEntry(entryPath());
+    ASSERT_FALSE(entry.empty()) << "no desktop entry at " << entryPath().toStdString();
+    ASSERT_EQ(entry.count(QStringLiteral("Exec")), 1u);
+    const QString exec = entry.at(QStringLiteral("Exec")).section(u' ', 0, 0);
+    const QFileInfo program(usr(QStringLiteral("bin/") + exec));
+    EXPECT_TRUE(program.isFile() && program.isExecutable()) << program.filePath().toStdString();
+    // Nothing but the program lies in bin/.
+    EXPECT_EQ(QDir(usr(QStringLiteral("bin")))
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                  .join(u' '),
+              QStringLiteral("ostrevan"));
+
+    ASSERT_EQ(entry.count(QStringLiteral("Icon")), 1u);
+    const QString icon = entry.at(QStringLiteral("Icon"));
+    EXPECT_EQ(icon, AppId);
+    for (int size : IconSizes) {
+        const QString path =
+            usr(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(icon));
+        const QImage image(path);
+        EXPECT_EQ(image.size(), QSize(size, size)) << path.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(usr(QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(icon)))
+                    .isFile());
+
+    const Metainfo info = metainfo(metainfoPath());
+    ASSERT_TRUE(info.error.isEmpty()) << info.error.toStdString();
+    EXPECT_EQ(info.id, AppId);
+    EXPECT_EQ(info.launchable, AppId + QStringLiteral(".desktop"));
+    EXPECT_TRUE(QFileInfo(usr(QStringLiteral("share/applications/") + info.launchable)).isFile())
+        << info.launchable.toStdString();
+    EXPECT_EQ(info.binary, exec);
+
+    // The manual page is compressed, and it is the program's.
+    const Result page =
+        run(QStringLiteral("gzip"),
+            {QStringLiteral("-dc"), usr(QStringLiteral("share/man/man1/ostrevan.1.gz"))});
+    ASSERT_EQ(page.exitCode, 0) << page.output.toStdString();
+    EXPECT_TRUE(page.output.startsWith(QLatin1String(".TH OSTREVAN 1 ")))
+        << page.output.left(200).toStdString();
+    // Debian wants a changelog beside the README.
+    for (const char *doc : {"README.md", "changelog.gz"})
+        EXPECT_TRUE(
+            QFileInfo(usr(QStringLiteral("share/doc/ostrevan/") + QLatin1String(doc))).isFile())
+            << doc;
+}
+
+TEST_F(Install, DesktopEntryPassesTheDesktopsValidator)
+{
+    const QString validator =
+        QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (validator.isEmpty())
+        GTEST_SKIP() << "desktop-file-validate is not installed (package desktop-file-utils)";
+    const Result result = run(validator, {entryPath()});
+    EXPECT_EQ(result.exitCode, 0);
+    // Warnings and hints leave the exit code at 0: none are wanted either.
+    EXPECT_EQ(result.output.trimmed().toStdString(), "");
+}
+
+TEST_F(Install, MetainfoPassesAppStreamValidation)
+{
+    const QString validator = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
+    if (validator.isEmpty())
+        GTEST_SKIP() << "appstreamcli is not installed (package appstream)";
+    const Result result = run(validator, {QStringLiteral("validate"), QStringLiteral("--no-net"),
+                                          QStringLiteral("--no-color"), metainfoPath()});
+    EXPECT_EQ(result.exitCode, 0) << result.output.toStdString();
+    // Errors and warnings are lines "E: ..." and "W: ..."; infos ("I: ...") are allowed.
+    for (const QString &line : result.output.split(u'\n')) {
+        EXPECT_FALSE(line.startsWith(QLatin1String("E:")) || line.startsWith(QLatin1String("W:")))
+            << line.toStdString();
+    }
+}
+
+TEST_F(Install, InstalledProgramFindsItsDataFiles)
+{
+    const QString bin = usr(QStringLiteral("bin"));
+    const QString share = QDir::cleanPath(usr(QStringLiteral("share/ostrevan")));
+    EXPECT_EQ(platform::programFolder(bin), share);
+    // The build tree's program uses the copies beside it.
+    const QString exeDir = QDir::cleanPath(QStringLiteral(OSTREVAN_EXE_DIR));
+    EXPECT_EQ(platform::programFolder(exeDir), exeDir);
+    for (const auto &[name, source] : DataFiles) {
+        SCOPED_TRACE(name);
+        const QByteArray original = contents(SourceDir + u'/' + QLatin1String(source));
+        ASSERT_FALSE(original.isEmpty()) << source;
+        EXPECT_TRUE(contents(share + u'/' + QLatin1String(name)) == original)
+            << "installed copy missing or different";
+        EXPECT_TRUE(contents(exeDir + u'/' + QLatin1String(name)) == original)
+            << "copy beside the build tree's program missing or different";
+    }
+}
+
+TEST_F(Install, WindowIconIsDrawnFromTheSameMasterAsTheInstalledIcons)
+{
+    for (int size : {16, 32, 64}) {
+        SCOPED_TRACE(size);
+        const QImage compiled(QStringLiteral(":/icons/ostrevan-%1.png").arg(size));
+        const QImage installed(
+            usr(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId)));
+        ASSERT_EQ(compiled.size(), QSize(size, size));
+        EXPECT_EQ(compiled.convertToFormat(QImage::Format_ARGB32),
+                  installed.convertToFormat(QImage::Format_ARGB32));
+    }
+}
+
+TEST_F(Install, InstalledProgramStartsFromAnotherFolder)
+{
+    XvfbServer server;
+    ASSERT_TRUE(server.start(5000)) << server.error().toStdString();
+    WindowProbe probe;
+    ASSERT_TRUE(probe.connect(server.display()));
+    QTemporaryDir elsewhere;
+    QTemporaryDir runtimeDir;
+    ASSERT_TRUE(elsewhere.isValid() && runtimeDir.isValid());
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), server.display());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.path());
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    QProcess app;
+    app.setProcessEnvironment(env);
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    app.setWorkingDirectory(elsewhere.path());
+    app.start(usr(QStringLiteral("bin/ostrevan")), {});
+    ASSERT_TRUE(app.waitForStarted(3000)) << app.errorString().toStdString();
+
+    // The small window on a first run: 3465 x 1755 twips.
+    const auto shown = probe.waitFor(QStringLiteral("Ostrevan"), 231, 117, 8000);
+    QThread::msleep(300);
+    const bool running = app.state() == QProcess::Running;
+    app.terminate();
+    if (!app.waitForFinished(2000)) {
+        app.kill();
+        app.waitForFinished(1000);
+    }
+    const std::string output = QString::fromLocal8Bit(app.readAll()).toStdString();
+    EXPECT_FALSE(shown.isEmpty()) << output;
+    EXPECT_TRUE(running) << output;
+}
+
+} // namespace
