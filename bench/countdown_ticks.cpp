@@ -3,17 +3,22 @@
 // meanwhile. Run it under an X server with the settings folder it should use.
 //
 //   bench_countdown_ticks [SECONDS]    (default 125)
-#include "app/program.h"
-#include "engine/recordingmedia.h"
 #include "platform/commandbutton.h"
+#include "platform/programfolder.h"
 #include "platform/qttimerservice.h"
 #include "platform/textbox.h"
 #include "platform/waits.h"
 #include "shell/notifyicon.h"
+#include "shell/shellexecute.h"
+#include "shell/winhelp.h"
+#include "tests/support/recordingmedia.h"
 #include "windows/main/form1.h"
+#include "windows/program.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -32,6 +37,23 @@ double cpuSeconds()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// Voluntary context switches of all this process's threads: how often something woke it.
+long long wakeups()
+{
+    long long total = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks.filePath(task) + QStringLiteral("/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                total += line.mid(24).trimmed().toLongLong();
+        }
+    }
+    return total;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -44,8 +66,15 @@ int main(int argc, char **argv)
     engine::RecordingMedia media; // the alarm's sound is not what is measured here
     const auto area = shell::desktopNotifyArea();
     shell::NotifyIcons icons(*area);
-    Program program({timers, waits, QCoreApplication::applicationDirPath()}, media, icons,
-                    [] { QCoreApplication::exit(0); });
+    const auto help = shell::desktopHelp();
+    const auto links = shell::desktopLinks();
+    Program program(
+        {{timers, waits, platform::programFolder(QCoreApplication::applicationDirPath())},
+         media,
+         icons,
+         *help,
+         *links},
+        [] { QCoreApplication::exit(0); });
     program.start();
     Form1 &form = program.form1();
     form.Label2->setText(QString::number(seconds / 3600).rightJustified(2, '0'));
@@ -55,12 +84,14 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     std::vector<qint64> ticks;
     double cpuStart = 0;
+    long long wakeupsStart = 0;
     // Every tick writes the seconds field.
     QObject::connect(form.Label3, &platform::TextBox::Change,
                      [&] { ticks.push_back(clock.nsecsElapsed()); });
     QTimer::singleShot(1000, [&] {
         clock.start();
         cpuStart = cpuSeconds();
+        wakeupsStart = wakeups();
         form.Command1_Click();
         if (form.Command1->caption() != QLatin1String("Stop")) {
             std::fprintf(stderr, "the countdown did not start (is a sound file set?)\n");
@@ -73,6 +104,7 @@ int main(int argc, char **argv)
 
     const double wall = clock.nsecsElapsed() / 1e9;
     const double cpu = cpuSeconds() - cpuStart;
+    const long long woken = wakeups() - wakeupsStart;
     double largest = 0;
     for (size_t n = 0; n < ticks.size(); ++n)
         largest = std::max(largest, std::abs(ticks[n] / 1e6 - (n + 1) * 1000.0));
@@ -81,5 +113,6 @@ int main(int argc, char **argv)
     std::printf("largest tick error: %.2f ms\n", largest);
     std::printf("drift at the last tick: %.2f ms\n", drift);
     std::printf("CPU share while counting: %.2f %% of one core\n", 100 * cpu / wall);
+    std::printf("wake-ups while counting: %.1f per second\n", woken / wall);
     return 0;
 }

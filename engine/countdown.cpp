@@ -29,8 +29,9 @@ CountdownTime CountdownStep(const CountdownTime &time)
     const int s = fieldValue(time.seconds);
     const int m = fieldValue(time.minutes);
     const int h = fieldValue(time.hours);
-    // Every field comes back in its two-digit form, also one the step does not change.
-    CountdownTime next{twoDigits(h), twoDigits(m), twoDigits(s)};
+    // A field the step does not change comes back as it was, so a person typing into it
+    // during the countdown is not interrupted.
+    CountdownTime next = time;
     if (s != 0) {
         next.seconds = twoDigits(s - 1);
         return next;

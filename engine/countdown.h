@@ -22,9 +22,9 @@ bool isDigitText(const QString &text);
 // anything but two digits.
 int fieldValue(const QString &text);
 
-// One second less, borrowing 59 into the lower fields; every field comes back as two digits.
-// A time that is already zero becomes 00:00:59: the caller decides about the alarm after the
-// step.
+// One second less, borrowing 59 into the lower fields. A field the step changes comes back as
+// two digits; the others come back exactly as given. A time that is already zero becomes
+// 00:00:59: the caller decides about the alarm after the step.
 CountdownTime CountdownStep(const CountdownTime &time);
 
 bool isZero(const CountdownTime &time);

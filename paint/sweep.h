@@ -7,6 +7,12 @@ class Sweep
 public:
     explicit constexpr Sweep(int top) : m_top(top) {}
     int value() const { return m_value; }
+    // As many steps at once; a whole cycle up and down changes nothing.
+    void advance(long long steps)
+    {
+        for (long long n = steps % (2LL * m_top); n > 0; --n)
+            step();
+    }
     void step()
     {
         if (m_rising) {

@@ -1,5 +1,6 @@
 #include "platform/commandbutton.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -14,6 +15,15 @@ CommandButton::CommandButton(bool graphical, QWidget *parent)
     setAutoDefault(false);
     if (m_graphical)
         setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CommandButton::setCaption(const QString &caption)
+{
+    if (caption == text())
+        return;
+    setText(caption);
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
 }
 
 void CommandButton::setBackColor(ColorValue color)

@@ -16,7 +16,8 @@ public:
     explicit CommandButton(bool graphical, QWidget *parent = nullptr);
 
     QString caption() const { return text(); }
-    void setCaption(const QString &caption) { setText(caption); }
+    // A screen reader hears the new caption and is told that it changed.
+    void setCaption(const QString &caption);
     ColorValue backColor() const { return m_backColor; }
     void setBackColor(ColorValue color);
     bool isGraphical() const { return m_graphical; }

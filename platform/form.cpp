@@ -10,6 +10,7 @@
 #include "platform/waits.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -46,7 +47,7 @@ Qt::WindowFlags flagsFor(const FormSpec &layout)
                             Qt::MSWindowsFixedSizeDialogHint;
     flags |= layout.border == BorderStyle::FixedToolWindow ? Qt::Tool
              : layout.border == BorderStyle::FixedDialog   ? Qt::Dialog
-                                                         : Qt::Window;
+                                                           : Qt::Window;
     if (layout.minButton)
         flags |= Qt::WindowMinimizeButtonHint;
     return flags;
@@ -128,6 +129,8 @@ QWidget *Form::makeControl(const ControlSpec &c, QWidget *parent)
     switch (c.kind) {
     case ControlKind::Label: {
         auto *label = new Label(parent);
+        // Before anything asks a screen reader's view of it, which is then kept.
+        label->setLink(c.flags & Link);
         label->setCaption(text);
         label->setWordWrap(c.flags & WordWrap);
         if (c.foreColor != kDefaultColor)
@@ -217,13 +220,19 @@ QWidget *Form::makeControl(const ControlSpec &c, QWidget *parent)
                                                            : QStyle::PM_CheckBoxLabelSpacing) +
                              2;
         }
+        // A push button's face keeps a margin for its frame.
+        if (c.kind == ControlKind::CommandButton)
+            room -= QSize(kButtonFramePx, kButtonFramePx);
         if (c.kind == ControlKind::Label || c.kind == ControlKind::OptionButton ||
-            c.kind == ControlKind::CheckBox)
+            c.kind == ControlKind::CheckBox || c.kind == ControlKind::CommandButton)
             w->setFont(fitText(w->font(), text, room, c.flags & WordWrap));
     }
     if (c.tabIndex < 0 && c.kind != ControlKind::Label)
         w->setFocusPolicy(Qt::NoFocus);
-    if (!accessible.isEmpty())
+    // A button is announced by its caption, whatever the caption becomes; only a button with
+    // no caption of its own gets a fixed name.
+    const bool namedByCaption = c.kind == ControlKind::CommandButton && !c.accessibleName;
+    if (!accessible.isEmpty() && !namedByCaption)
         w->setAccessibleName(accessible);
     if (auto *spin = qobject_cast<SpinButton *>(w); spin && !accessible.isEmpty())
         spin->setName(accessible);
@@ -253,10 +262,26 @@ QList<CommandButton *> Form::commandButtons() const
     return buttons;
 }
 
+QWidget *Form::controlNamed(const char *name, int index) const
+{
+    QWidget *found = m_controls.value(key(name, index));
+    if (!found)
+        qFatal("%s has no control %s", qPrintable(objectName()), qPrintable(key(name, index)));
+    return found;
+}
+
+void Form::wrongKind(const char *name, int index) const
+{
+    qFatal("%s: control %s is of another kind", qPrintable(objectName()),
+           qPrintable(key(name, index)));
+}
+
 Timer *Form::timer(const char *name) const
 {
     auto it = m_timers.find(name);
-    return it == m_timers.end() ? nullptr : it->second.get();
+    if (it == m_timers.end())
+        qFatal("%s has no timer %s", qPrintable(objectName()), name);
+    return it->second.get();
 }
 
 QAction *Form::menuItem(const char *name) const
@@ -320,7 +345,26 @@ void Form::SetFocus()
         showNormal();
     raise();
     activateWindow();
-    setFocus(Qt::OtherFocusReason);
+    // The control that had the focus keeps it, so a keyboard user goes on where they were;
+    // with none, the first control of the tab order takes it. The window itself never does.
+    if (!focusWidget() || focusWidget() == this)
+        focusFirstTabStop();
+}
+
+void Form::Minimize()
+{
+    load();
+    showMinimized();
+}
+
+void Form::focusFirstTabStop()
+{
+    for (QWidget *w : m_tabStops) {
+        if (w->isEnabled() && w->focusPolicy() != Qt::NoFocus) {
+            w->setFocus(Qt::TabFocusReason);
+            break;
+        }
+    }
 }
 
 int Form::heightTwips() const
@@ -404,25 +448,39 @@ void Form::showEvent(QShowEvent *event)
         m_placed = true;
         placeOnScreen();
         // The focus starts on the first control of the tab order that can take it.
-        for (QWidget *w : m_tabStops) {
-            if (w->isEnabled() && w->focusPolicy() != Qt::NoFocus) {
-                w->setFocus(Qt::TabFocusReason);
-                break;
-            }
-        }
+        focusFirstTabStop();
     }
 }
 
 void Form::placeOnScreen()
 {
     const QSize outer(width() + 2 * kBorderPx, height() + titlePx(m_layout.border) + 2 * kBorderPx);
-    QRect area;
-    if (m_layout.startPosition == StartPosition::CenterOwner && parentWidget())
-        area = parentWidget()->window()->frameGeometry();
-    else if (QScreen *s = screen())
-        area = s->availableGeometry();
-    if (area.isValid())
-        QWidget::move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
+    // Centred on the owner when it is on the screen, else on a window of the program that
+    // is, else on the screen; and always wholly inside the screen's available area.
+    const QWidget *anchor = nullptr;
+    if (m_layout.startPosition == StartPosition::CenterOwner) {
+        const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+        if (owner && owner->isVisible() && !owner->isMinimized())
+            anchor = owner;
+        for (const QWidget *w : QApplication::topLevelWidgets()) {
+            if (!anchor && w != this && qobject_cast<const Form *>(w) && w->isVisible() &&
+                !w->isMinimized())
+                anchor = w;
+        }
+    }
+    QScreen *s = anchor ? anchor->screen() : screen();
+    const QRect available = s ? s->availableGeometry() : QRect();
+    const QRect area = anchor ? anchor->frameGeometry() : available;
+    if (!area.isValid())
+        return;
+    QRect placed(area.center() - QPoint(outer.width() / 2, outer.height() / 2), outer);
+    if (available.isValid()) {
+        placed.moveRight(std::min(placed.right(), available.right()));
+        placed.moveBottom(std::min(placed.bottom(), available.bottom()));
+        placed.moveLeft(std::max(placed.left(), available.left()));
+        placed.moveTop(std::max(placed.top(), available.top()));
+    }
+    QWidget::move(placed.topLeft());
 }
 
 } // namespace platform

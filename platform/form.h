@@ -23,6 +23,9 @@ namespace platform
 class CommandButton;
 class Timer;
 
+// What a push button's frame takes of its width and height, in pixels.
+inline constexpr int kButtonFramePx = 4;
+
 // A top-level window built from its layout table. It is loaded on first use, shown modeless
 // or modal, hidden, and unloaded (query-unload first, then discarded by its owner); it keeps
 // what is painted on it, hidden or not.
@@ -46,6 +49,8 @@ public:
     // unloaded to its owner. Returns false when refused.
     bool unload(UnloadMode mode = FromCode);
     void SetFocus();
+    // Shows the form minimised, where its task-bar entry leads back to it.
+    void Minimize();
 
     // The client area in twips.
     int scaleWidth() const { return m_layout.clientWidth; }
@@ -56,14 +61,20 @@ public:
     void fillBox(int x1, int y1, int x2, int y2, int r, int g, int b) override;
     const QImage &image() const { return m_image.image(); }
 
+    // A control by its name (and index, in a control array); a name the layout does not hold,
+    // or a control of another kind, stops the program with the name: it is a programming error.
     template<class T> T *control(const char *name, int index = -1) const
     {
-        return qobject_cast<T *>(m_controls.value(key(name, index)));
+        T *found = qobject_cast<T *>(controlNamed(name, index));
+        if (!found)
+            wrongKind(name, index);
+        return found;
     }
     // Places a control, in twips relative to its container.
     void place(QWidget *control, int left, int top, int width, int height);
     QRect placeOf(const QWidget *control) const;
     QList<CommandButton *> commandButtons() const;
+    // A timer of the layout; an unknown name stops the program, as for control().
     Timer *timer(const char *name) const;
     QMenu *popupMenu() const { return m_menu; }
     QAction *menuItem(const char *name) const;
@@ -79,7 +90,7 @@ signals:
 
 protected:
     virtual void Form_Load() {}
-    virtual void Form_QueryUnload(int &cancel, int unloadMode)
+    virtual void Form_QueryUnload(int &cancel, UnloadMode unloadMode)
     {
         Q_UNUSED(cancel);
         Q_UNUSED(unloadMode);
@@ -102,10 +113,18 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // Every caller goes through Show, Hide and SetFocus, which load the form first.
+    using QWidget::hide;
+    using QWidget::setFocus;
+    using QWidget::show;
+
     static QString key(const char *name, int index);
+    QWidget *controlNamed(const char *name, int index) const;
+    [[noreturn]] void wrongKind(const char *name, int index) const;
     void build();
     QWidget *makeControl(const ControlSpec &c, QWidget *parent);
     void placeOnScreen();
+    void focusFirstTabStop();
     CommandButton *buttonWith(unsigned flag) const;
 
     Services &m_services;

@@ -29,6 +29,7 @@ enum ControlFlag : unsigned {
     WordWrap = 1 << 3,
     Selected = 1 << 4,    // an option button or check box that starts selected
     Transparent = 1 << 5, // a label that shows the window behind it
+    Link = 1 << 6,        // a label that opens something when clicked
 };
 
 struct FontSpec {

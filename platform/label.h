@@ -17,6 +17,10 @@ public:
     void setCaption(const QString &caption);
     void setForeColor(ColorValue color);
     void setBackColor(ColorValue color);
+    // A link: the pointing hand over it, a tab stop that Enter or Space clicks, and announced
+    // as a link that a screen reader can follow.
+    void setLink(bool link);
+    bool isLink() const { return m_link; }
 
 signals:
     void Click();
@@ -25,6 +29,7 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
@@ -32,6 +37,7 @@ private:
     // laid out and drawn once, then only copied.
     QPixmap m_rendered;
     QString m_renderedKey;
+    bool m_link = false;
 };
 
 } // namespace platform

@@ -11,6 +11,16 @@ namespace
 constexpr int kOwnTimerPeriodMs = 1000;
 }
 
+QtTimerService::QtTimerService()
+{
+    m_clock.start();
+}
+
+std::int64_t QtTimerService::now() const
+{
+    return m_clock.elapsed();
+}
+
 QtTimerService::~QtTimerService()
 {
     qDeleteAll(m_own);

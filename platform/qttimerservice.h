@@ -2,6 +2,7 @@
 
 #include "platform/timers.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <map>
 #include <vector>
@@ -18,9 +19,11 @@ namespace platform
 class QtTimerService final : public TimerService
 {
 public:
+    QtTimerService();
     ~QtTimerService() override;
     int start(int periodMs, std::function<void()> tick) override;
     void stop(int id) override;
+    std::int64_t now() const override;
 
 private:
     struct Shared {
@@ -33,6 +36,7 @@ private:
     std::map<int, Shared> m_shared;                               // by period
     std::map<int, std::pair<int, std::function<void()>>> m_ticks; // id -> period, tick
     int m_nextId = 1;
+    QElapsedTimer m_clock;
 };
 
 } // namespace platform

@@ -1,10 +1,17 @@
 #include "platform/textbox.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <memory>
 
 namespace platform
 {
@@ -80,8 +87,34 @@ void TextBox::fitDigits()
     setFont(f);
 }
 
+void TextBox::insertTyped(const QString &text)
+{
+    if (isReadOnly())
+        return;
+    // Each character goes through KeyPress as if it had been typed.
+    for (QChar c : text) {
+        int code = c.unicode();
+        emit KeyPress(code);
+        if (code == 8)
+            backspace();
+        else if (code != 0)
+            insert(QString(QChar(code)));
+    }
+}
+
+void TextBox::pasteTyped(QClipboard::Mode mode)
+{
+    if (const QClipboard *clipboard = QGuiApplication::clipboard())
+        insertTyped(clipboard->text(mode));
+}
+
 void TextBox::keyPressEvent(QKeyEvent *event)
 {
+    if (event->matches(QKeySequence::Paste)) {
+        pasteTyped(QClipboard::Clipboard);
+        event->accept();
+        return;
+    }
     const QString typed = event->text();
     if (typed.size() == 1 && !isEditingKey(event->key())) {
         const int original = typed.at(0).unicode();
@@ -101,8 +134,71 @@ void TextBox::keyPressEvent(QKeyEvent *event)
     QLineEdit::keyPressEvent(event);
 }
 
+void TextBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    const QString committed = event->commitString();
+    if (committed.isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // What the input method composed is typed in by the filter; the rest of the event (the
+    // text still being composed) is shown as usual.
+    QInputMethodEvent rest(event->preeditString(), event->attributes());
+    QLineEdit::inputMethodEvent(&rest);
+    insertTyped(committed);
+    event->accept();
+}
+
+void TextBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    for (QAction *action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-paste")) {
+            action->disconnect();
+            connect(action, &QAction::triggered, this,
+                    [this] { pasteTyped(QClipboard::Clipboard); });
+        }
+    }
+    menu->exec(event->globalPos());
+}
+
+void TextBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!isReadOnly() && event->mimeData()->hasText())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TextBox::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!isReadOnly() && event->mimeData()->hasText())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TextBox::dropEvent(QDropEvent *event)
+{
+    if (isReadOnly() || !event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    setCursorPosition(cursorPositionAt(event->position().toPoint()));
+    insertTyped(event->mimeData()->text());
+    event->acceptProposedAction();
+}
+
 void TextBox::mouseReleaseEvent(QMouseEvent *event)
 {
+    // The middle button pastes the selection, as a person would type it.
+    if (event->button() == Qt::MiddleButton) {
+        if (QGuiApplication::clipboard()->supportsSelection())
+            pasteTyped(QClipboard::Selection);
+        event->accept();
+        return;
+    }
     QLineEdit::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit Click();

@@ -2,6 +2,7 @@
 
 #include "platform/units.h"
 
+#include <QClipboard>
 #include <QLineEdit>
 
 namespace platform
@@ -9,7 +10,9 @@ namespace platform
 
 // A single-line text field. Change follows every change of the text, made by the person or
 // by the program, and never a setText() with the text it already holds. KeyPress gets the
-// character code of a typed key; the handler may replace it, and 0 discards the key.
+// character code of a typed key; the handler may replace it, and 0 discards the key. Text
+// that comes in any other way (pasted, dropped, from the middle button or an input method)
+// goes through KeyPress too, one character at a time.
 class TextBox : public QLineEdit
 {
     Q_OBJECT
@@ -34,9 +37,18 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void insertTyped(const QString &text);
+    void pasteTyped(QClipboard::Mode mode);
 };
 
 } // namespace platform

@@ -23,7 +23,34 @@ void Timer::setEnabled(bool enabled)
     if (enabled == m_enabled)
         return;
     m_enabled = enabled;
+    if (m_suspended && enabled)
+        m_missedSince = m_service.now();
     restart();
+}
+
+void Timer::suspend()
+{
+    if (m_suspended)
+        return;
+    m_suspended = true;
+    m_missedSince = m_service.now();
+    restart();
+}
+
+std::int64_t Timer::resume()
+{
+    if (!m_suspended)
+        return 0;
+    m_suspended = false;
+    const std::int64_t missed =
+        m_enabled && m_interval > 0 ? (m_service.now() - m_missedSince) / period() : 0;
+    restart();
+    return missed;
+}
+
+int Timer::period() const
+{
+    return std::max(m_interval, kShortestPeriodMs);
 }
 
 void Timer::setInterval(int ms)
@@ -38,10 +65,10 @@ void Timer::restart()
         m_service.stop(m_id);
         m_id = 0;
     }
-    if (!m_enabled || m_interval <= 0)
+    if (!m_enabled || m_suspended || m_interval <= 0)
         return;
     std::weak_ptr<bool> alive = m_alive;
-    m_id = m_service.start(std::max(m_interval, kShortestPeriodMs), [this, alive] {
+    m_id = m_service.start(period(), [this, alive] {
         if (alive.lock() && m_handler)
             m_handler();
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -18,6 +19,8 @@ public:
     // Starts a periodic tick; the first comes one period from now. Returns its id.
     virtual int start(int periodMs, std::function<void()> tick) = 0;
     virtual void stop(int id) = 0;
+    // Milliseconds on a clock that only moves forward.
+    virtual std::int64_t now() const = 0;
 };
 
 // A window timer: interval and enabled flag; ticks arrive from the event loop, never inside
@@ -36,14 +39,23 @@ public:
     int interval() const { return m_interval; }
     void setInterval(int ms);
 
+    // A suspended timer keeps its enabled flag but does not tick, so it costs nothing. resume()
+    // returns how many ticks it would have had meanwhile while enabled.
+    void suspend();
+    std::int64_t resume();
+    bool isSuspended() const { return m_suspended; }
+
 private:
     void restart();
+    int period() const;
 
     TimerService &m_service;
     std::function<void()> m_handler;
     int m_interval;
     bool m_enabled = false;
     int m_id = 0;
+    bool m_suspended = false;
+    std::int64_t m_missedSince = 0; // while suspended and enabled: since when
     // Tells a tick in flight that this timer has gone.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

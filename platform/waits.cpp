@@ -2,7 +2,6 @@
 
 #include "platform/form.h"
 
-#include <QEvent>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMenu>
@@ -11,32 +10,6 @@
 
 namespace platform
 {
-
-namespace
-{
-
-// Ends a modal wait when its form is hidden, whichever way that happens.
-class HideWatcher : public QObject
-{
-public:
-    HideWatcher(QWidget *watched, QEventLoop &loop) : m_loop(loop)
-    {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Hide)
-            m_loop.quit();
-        return false;
-    }
-
-private:
-    QEventLoop &m_loop;
-};
-
-} // namespace
 
 MsgResult DesktopWaits::messageBox(QWidget *owner, const QString &text, const QString &title,
                                    MsgIcon icon, MsgButtons buttons)
@@ -54,10 +27,13 @@ void DesktopWaits::runModal(Form &form)
 {
     QPointer<Form> guard(&form);
     QEventLoop loop;
-    HideWatcher watcher(&form, loop);
+    // Only closing the window ends the wait. Being hidden does not: the desktop hides a
+    // dialog while its owner is minimised and shows it again with the owner.
+    QObject::connect(&form, &Form::unloaded, &loop, &QEventLoop::quit);
+    QObject::connect(&form, &QObject::destroyed, &loop, &QEventLoop::quit);
     form.setWindowModality(Qt::ApplicationModal);
     form.Show();
-    if (guard && guard->isVisible())
+    if (guard && guard->isLoaded())
         loop.exec();
 }
 

@@ -9,7 +9,7 @@ namespace
 {
 
 constexpr ColorValue kFieldColor = 0x400040; // dark purple, as behind the digits
-constexpr FontSpec kDigitFace{"LiquidCrystal", 24};
+constexpr FontSpec kDigitFace{.face = "LiquidCrystal", .points = 24};
 
 // The MP3 notice.
 constexpr ControlSpec kForm2[] = {
@@ -414,7 +414,7 @@ constexpr ControlSpec kForm4[] = {
 };
 
 constexpr TimerSpec kForm4Timers[] = {
-    {"Timer1", 1, true},
+    {.name = "Timer1", .interval = 1, .enabled = true},
 };
 
 // The Options window.
@@ -527,19 +527,30 @@ constexpr ControlSpec kForm5[] = {
 
 } // namespace
 
-const FormSpec Form2{"Form2",
-                     "Important Message",
-                     5445,
-                     1935,
-                     BorderStyle::FixedDialog,
-                     StartPosition::CenterOwner,
-                     false,
-                     kForm2};
-const FormSpec Form4{
-    "Form4", "Colors", 5265,        3480, BorderStyle::FixedToolWindow, StartPosition::CenterOwner,
-    false,   kForm4,   kForm4Timers};
-const FormSpec Form5{
-    "Form5", "Options", 4140, 2985, BorderStyle::FixedToolWindow, StartPosition::CenterOwner,
-    false,   kForm5};
+const FormSpec Form2{.name = "Form2",
+                     .caption = "Important Message",
+                     .clientWidth = 5445,
+                     .clientHeight = 1935,
+                     .border = BorderStyle::FixedDialog,
+                     .startPosition = StartPosition::CenterOwner,
+                     .minButton = false,
+                     .controls = kForm2};
+const FormSpec Form4{.name = "Form4",
+                     .caption = "Colors",
+                     .clientWidth = 5265,
+                     .clientHeight = 3480,
+                     .border = BorderStyle::FixedToolWindow,
+                     .startPosition = StartPosition::CenterOwner,
+                     .minButton = false,
+                     .controls = kForm4,
+                     .timers = kForm4Timers};
+const FormSpec Form5{.name = "Form5",
+                     .caption = "Options",
+                     .clientWidth = 4140,
+                     .clientHeight = 2985,
+                     .border = BorderStyle::FixedToolWindow,
+                     .startPosition = StartPosition::CenterOwner,
+                     .minButton = false,
+                     .controls = kForm5};
 
 } // namespace layouts

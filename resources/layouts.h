@@ -9,7 +9,9 @@ namespace layouts
 extern const platform::FormSpec Form1;  // the small main window
 extern const platform::FormSpec Form1b; // the large main window
 extern const platform::FormSpec Form2;  // the MP3 notice
+extern const platform::FormSpec Form3;  // the Presets window
 extern const platform::FormSpec Form4;  // the Colors window
 extern const platform::FormSpec Form5;  // the Options window
+extern const platform::FormSpec FrmAbt; // the About window
 
 } // namespace layouts

@@ -1,4 +1,5 @@
 #include "resources/layouts.h"
+#include "settings/catalogue.h"
 
 namespace layouts
 {
@@ -8,28 +9,29 @@ using namespace platform;
 namespace
 {
 
-constexpr ColorValue kFieldColor = 0x400040;  // dark purple
-constexpr ColorValue kDigitColor = 0x00FFFF;  // yellow
-constexpr ColorValue kButtonColor = 0xFF8080; // light blue
+constexpr ColorValue kFieldColor = 0x400040; // dark purple
+// The colours a first run shows, as the settings give them.
+constexpr ColorValue kDigitColor = settings::DigitColor.fallback;
+constexpr ColorValue kButtonColor = settings::ButtonColor.fallback;
 constexpr ColorValue kCaptionColor = 0x400040;
 
-constexpr FontSpec kSmallDigits{"LiquidCrystal", 29.25};
-constexpr FontSpec kSmallColon{"MS Sans Serif", 24, true};
-constexpr FontSpec kLargeDigits{"LiquidCrystal", 140.25};
-constexpr FontSpec kLargeColon{"MS Sans Serif", 60, true};
-constexpr FontSpec kLargeText{"MS Sans Serif", 13.5};
+constexpr FontSpec kSmallDigits{.face = "LiquidCrystal", .points = 29.25};
+constexpr FontSpec kSmallColon{.face = "MS Sans Serif", .points = 24, .bold = true};
+constexpr FontSpec kLargeDigits{.face = "LiquidCrystal", .points = 140.25};
+constexpr FontSpec kLargeColon{.face = "MS Sans Serif", .points = 60, .bold = true};
+constexpr FontSpec kLargeText{.face = "MS Sans Serif", .points = 13.5};
 
 constexpr TimerSpec kMainTimers[] = {
-    {"Timer1", 1, true},
-    {"Timer2", 1, true},
-    {"sec", 1000, false},
+    {.name = "Timer1", .interval = 1, .enabled = true},
+    {.name = "Timer2", .interval = 1, .enabled = true},
+    {.name = "sec", .interval = 1000, .enabled = false},
 };
 
 constexpr MenuItemSpec kTrayMenu[] = {
-    {"mnuSTRest", "Restore"},
-    {"sep2", "-"},
-    {"mnuSTAbt", "About"},
-    {"mnSTEX", "Exit"},
+    {.name = "mnuSTRest", .caption = "Restore"},
+    {.name = "sep2", .caption = "-"},
+    {.name = "mnuSTAbt", .caption = "About"},
+    {.name = "mnSTEX", .caption = "Exit"},
 };
 
 constexpr ControlSpec kForm1[] = {
@@ -400,27 +402,27 @@ constexpr ControlSpec kForm1b[] = {
 
 } // namespace
 
-const FormSpec Form1{"Form1",
-                     "Ostrevan",
-                     3465,
-                     1755,
-                     BorderStyle::FixedSingle,
-                     StartPosition::CenterScreen,
-                     true,
-                     kForm1,
-                     kMainTimers,
-                     "mnuSysTray",
-                     kTrayMenu};
-const FormSpec Form1b{"Form1b",
-                      "Ostrevan",
-                      11010,
-                      4035,
-                      BorderStyle::FixedSingle,
-                      StartPosition::CenterScreen,
-                      true,
-                      kForm1b,
-                      kMainTimers,
-                      "mnuSysTray",
-                      kTrayMenu};
+const FormSpec Form1{.name = "Form1",
+                     .caption = "Ostrevan",
+                     .clientWidth = 3465,
+                     .clientHeight = 1755,
+                     .border = BorderStyle::FixedSingle,
+                     .startPosition = StartPosition::CenterScreen,
+                     .minButton = true,
+                     .controls = kForm1,
+                     .timers = kMainTimers,
+                     .menuName = "mnuSysTray",
+                     .menu = kTrayMenu};
+const FormSpec Form1b{.name = "Form1b",
+                      .caption = "Ostrevan",
+                      .clientWidth = 11010,
+                      .clientHeight = 4035,
+                      .border = BorderStyle::FixedSingle,
+                      .startPosition = StartPosition::CenterScreen,
+                      .minButton = true,
+                      .controls = kForm1b,
+                      .timers = kMainTimers,
+                      .menuName = "mnuSysTray",
+                      .menu = kTrayMenu};
 
 } // namespace layouts

@@ -1,4 +1,4 @@
-#include "windows/dialogs/storedvalues.h"
+#include "settings/storedvalues.h"
 
 #include <cmath>
 #include <limits>
@@ -21,6 +21,9 @@ template<class T> T storedNumber(const QString &text, T fallback)
 
 } // namespace
 
+namespace settings
+{
+
 qint16 storedInt16(const QString &text, qint16 fallback)
 {
     return storedNumber(text, fallback);
@@ -29,3 +32,5 @@ qint32 storedInt32(const QString &text, qint32 fallback)
 {
     return storedNumber(text, fallback);
 }
+
+} // namespace settings

@@ -21,48 +21,59 @@ QString shownTip(const NOTIFYICONDATA &data)
     return end < 0 ? data.szTip : data.szTip.left(end);
 }
 
-namespace
+DesktopNotifyArea::DesktopNotifyArea() = default;
+
+DesktopNotifyArea::~DesktopNotifyArea() = default;
+
+bool DesktopNotifyArea::isAvailable() const
 {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
-class DesktopNotifyArea final : public NotifyArea
+void DesktopNotifyArea::add(int key, const QIcon &icon, const QString &tip,
+                            std::function<void(int)> activated)
 {
-public:
-    bool isAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+    auto tray = std::make_unique<QSystemTrayIcon>(icon);
+    tray->setToolTip(tip);
+    // Queued: the handler may pop up a menu or remove this very icon, which must not happen
+    // while the icon is still handling the click. An event for an icon removed meanwhile is
+    // dropped.
+    QObject::connect(
+        tray.get(), &QSystemTrayIcon::activated, &m_events,
+        [this, key, activated](QSystemTrayIcon::ActivationReason reason) {
+            if (!m_icons.count(key))
+                return;
+            if (reason == QSystemTrayIcon::DoubleClick)
+                activated(WM_LBUTTONDBLCLK);
+            else if (reason == QSystemTrayIcon::Context)
+                activated(WM_RBUTTONUP);
+        },
+        Qt::QueuedConnection);
+    tray->show();
+    m_icons[key] = std::move(tray);
+}
 
-    void add(int key, const QIcon &icon, const QString &tip,
-             std::function<void(int)> activated) override
-    {
-        auto tray = std::make_unique<QSystemTrayIcon>(icon);
-        tray->setToolTip(tip);
-        QObject::connect(tray.get(), &QSystemTrayIcon::activated, tray.get(),
-                         [activated](QSystemTrayIcon::ActivationReason reason) {
-                             if (reason == QSystemTrayIcon::DoubleClick)
-                                 activated(WM_LBUTTONDBLCLK);
-                             else if (reason == QSystemTrayIcon::Context)
-                                 activated(WM_RBUTTONUP);
-                         });
-        tray->show();
-        m_icons[key] = std::move(tray);
-    }
+void DesktopNotifyArea::modify(int key, const QIcon *icon, const QString *tip)
+{
+    auto it = m_icons.find(key);
+    if (it == m_icons.end())
+        return;
+    if (icon)
+        it->second->setIcon(*icon);
+    if (tip)
+        it->second->setToolTip(*tip);
+}
 
-    void modify(int key, const QIcon *icon, const QString *tip) override
-    {
-        auto it = m_icons.find(key);
-        if (it == m_icons.end())
-            return;
-        if (icon)
-            it->second->setIcon(*icon);
-        if (tip)
-            it->second->setToolTip(*tip);
-    }
+void DesktopNotifyArea::remove(int key)
+{
+    m_icons.erase(key);
+}
 
-    void remove(int key) override { m_icons.erase(key); }
-
-private:
-    std::map<int, std::unique_ptr<QSystemTrayIcon>> m_icons;
-};
-
-} // namespace
+QSystemTrayIcon *DesktopNotifyArea::trayIcon(int key) const
+{
+    auto it = m_icons.find(key);
+    return it == m_icons.end() ? nullptr : it->second.get();
+}
 
 std::unique_ptr<NotifyArea> desktopNotifyArea()
 {
@@ -71,6 +82,16 @@ std::unique_ptr<NotifyArea> desktopNotifyArea()
 
 bool NotifyIcons::Shell_NotifyIcon(unsigned message, const NOTIFYICONDATA &data)
 {
+    // A window that is gone takes its icon with it, so that a new window at the same address
+    // starts afresh.
+    for (auto it = m_icons.begin(); it != m_icons.end();) {
+        if (it->second.window) {
+            ++it;
+            continue;
+        }
+        m_area.remove(it->second.key);
+        it = m_icons.erase(it);
+    }
     const auto id = std::make_pair(static_cast<const platform::Form *>(data.hWnd), data.uID);
     const auto existing = m_icons.find(id);
     const QString tip = shownTip(data);
@@ -79,8 +100,8 @@ bool NotifyIcons::Shell_NotifyIcon(unsigned message, const NOTIFYICONDATA &data)
         if (existing != m_icons.end() || !data.hWnd || !m_area.isAvailable())
             return false;
         const int key = m_nextKey++;
-        m_icons[id] = key;
         QPointer<platform::Form> window = data.hWnd;
+        m_icons[id] = {key, window};
         const bool reports = data.uFlags & NIF_MESSAGE;
         const bool asMouseMove = data.uCallbackMessage == WM_MOUSEMOVE;
         m_area.add(
@@ -94,13 +115,13 @@ bool NotifyIcons::Shell_NotifyIcon(unsigned message, const NOTIFYICONDATA &data)
     case NIM_MODIFY:
         if (existing == m_icons.end())
             return false;
-        m_area.modify(existing->second, (data.uFlags & NIF_ICON) ? &data.hIcon : nullptr,
+        m_area.modify(existing->second.key, (data.uFlags & NIF_ICON) ? &data.hIcon : nullptr,
                       (data.uFlags & NIF_TIP) ? &tip : nullptr);
         return true;
     case NIM_DELETE:
         if (existing == m_icons.end())
             return false;
-        m_area.remove(existing->second);
+        m_area.remove(existing->second.key);
         m_icons.erase(existing);
         return true;
     default:

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QIcon>
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
 #include <map>
 #include <memory>
 #include <utility>
+
+class QSystemTrayIcon;
 
 namespace platform
 {
@@ -57,7 +61,27 @@ public:
     virtual void remove(int key) = 0;
 };
 
-// The desktop's notification area, through QSystemTrayIcon.
+// The desktop's notification area, through QSystemTrayIcon: a StatusNotifierItem or an icon
+// in the X11 tray, whichever the desktop has. An icon's events are handed on from the event
+// loop, never from inside the icon's own handling, so whatever they do may remove the icon.
+class DesktopNotifyArea final : public NotifyArea
+{
+public:
+    DesktopNotifyArea();
+    ~DesktopNotifyArea() override;
+    bool isAvailable() const override;
+    void add(int key, const QIcon &icon, const QString &tip,
+             std::function<void(int)> activated) override;
+    void modify(int key, const QIcon *icon, const QString *tip) override;
+    void remove(int key) override;
+    // The icon shown under key, or nullptr.
+    QSystemTrayIcon *trayIcon(int key) const;
+
+private:
+    QObject m_events; // receives the icons' events
+    std::map<int, std::unique_ptr<QSystemTrayIcon>> m_icons;
+};
+
 std::unique_ptr<NotifyArea> desktopNotifyArea();
 
 // Adds, changes and removes the program's icons. A window's icon events arrive at its
@@ -68,10 +92,16 @@ public:
     explicit NotifyIcons(NotifyArea &area) : m_area(area) {}
     // Returns false where no notification area exists or the icon to change is absent.
     bool Shell_NotifyIcon(unsigned message, const NOTIFYICONDATA &data);
+    // Whether the desktop has a notification area now; a tray host can come and go.
+    bool isAvailable() const { return m_area.isAvailable(); }
 
 private:
+    struct Shown {
+        int key;
+        QPointer<platform::Form> window;
+    };
     NotifyArea &m_area;
-    std::map<std::pair<const platform::Form *, quint32>, int> m_icons;
+    std::map<std::pair<const platform::Form *, quint32>, Shown> m_icons;
     int m_nextKey = 1;
 };
 

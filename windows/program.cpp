@@ -1,15 +1,13 @@
-#include "app/program.h"
+#include "windows/program.h"
 
+#include "engine/media.h"
 #include "platform/timers.h"
-#include "settings/cregsettings.h"
-#include "windows/dialogs/storedvalues.h"
-#include "windows/main/background.h"
+#include "settings/catalogue.h"
 #include "windows/main/form1.h"
 #include "windows/main/form1b.h"
 
-Program::Program(platform::Services services, engine::Media &media, shell::NotifyIcons &icons,
-                 std::function<void()> onEnd)
-    : MainHost(services, media, icons), m_onEnd(std::move(onEnd))
+Program::Program(ProgramServices services, std::function<void()> onEnd)
+    : m_services(services), m_onEnd(std::move(onEnd))
 {
 }
 
@@ -17,10 +15,7 @@ Program::~Program() = default;
 
 void Program::start()
 {
-    settings::CRegSettings settings;
-    settings.setCompany(QStringLiteral("Quillanor"));
-    settings.setAppName(QStringLiteral("Ostrevan"));
-    qint16 index = storedInt16(settings.GetSetting("Options", "Size", "0"), 0);
+    qint16 index = qint16(settings::readNumber(settings::programStore(), settings::Size));
     // Only 0 and 1 name a window; anything else would leave the program without one.
     if (index != 0 && index != 1)
         index = 0;
@@ -47,6 +42,11 @@ Form1b &Program::form1b()
     return *m_form1b;
 }
 
+std::array<MainWindow *, 2> Program::mainWindows()
+{
+    return {&form1(), &form1b()};
+}
+
 void Program::End()
 {
     if (m_ended)
@@ -55,7 +55,7 @@ void Program::End()
     for (MainWindow *w :
          {static_cast<MainWindow *>(m_form1.get()), static_cast<MainWindow *>(m_form1b.get())}) {
         if (w) {
-            w->hide();
+            w->Hide();
             for (platform::Timer *t : {w->Timer1, w->Timer2, w->sec})
                 t->setEnabled(false);
         }
@@ -64,39 +64,11 @@ void Program::End()
         m_onEnd();
 }
 
-platform::Form &Program::smallWindow()
+void Program::silence(const QString &device, Wav wav)
 {
-    return form1();
-}
-
-bool Program::smallWindowVisible()
-{
-    return form1().isVisible();
-}
-
-bool Program::largeWindowVisible()
-{
-    return form1b().isVisible();
-}
-
-QString &Program::fname()
-{
-    return form1().fname;
-}
-
-QByteArray &Program::dsound()
-{
-    return form1().dsound;
-}
-
-bool Program::applyBackground(qint32 choice)
-{
-    return ApplyBackground(*this, choice);
-}
-
-void Program::applyButtonColor(platform::ColorValue color)
-{
-    form1().setButtonColor(color);
-    form1b().setButtonColor(color);
-    form1().oldclr = color;
+    if (!values.playing)
+        return;
+    media().mciSendString(QStringLiteral("close ") + device);
+    if (wav == Wav::Stop)
+        media().sndPlaySound(nullptr, engine::SND_NODEFAULT);
 }

@@ -58,6 +58,14 @@ TEST(Gradient, ChannelsStopAtZeroAndZeroChannelsStayZero)
     for (const Box &b : canvas.boxes)
         EXPECT_EQ(b.b, 0);
     EXPECT_EQ(canvas.boxes[62].g, 7);
+
+    // The green background: green alone fades, red and blue stay off.
+    RecordingCanvas green(100, 630);
+    DrawGradient(green, 0, 255, 0, 1);
+    EXPECT_EQ(green.boxes.front(), (Box{0, 0, 100, 10, 0, 255, 0}));
+    EXPECT_EQ(green.boxes.back(), (Box{0, 620, 100, 630, 0, 7, 0}));
+    for (const Box &b : green.boxes)
+        EXPECT_TRUE(b.r == 0 && b.b == 0);
 }
 
 TEST(Gradient, OtherDirectionPaintsFromTheBottomUp)

@@ -2,14 +2,19 @@
 #include "platform/form.h"
 #include "platform/spinbutton.h"
 #include "platform/textbox.h"
-#include "platform/virtualclock.h"
 #include "resources/layouts.h"
 #include "tests/support/scriptedwaits.h"
+#include "tests/support/virtualclock.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QFontMetrics>
+#include <QHideEvent>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -166,10 +171,12 @@ TEST(Layouts, EveryCaptionFitsItsBoxInTheStandInFace)
     ScriptedWaits waits;
     Services services{clock, waits, {}};
     for (const FormSpec *layout :
-         {&layouts::Form1, &layouts::Form1b, &layouts::Form2, &layouts::Form4, &layouts::Form5}) {
+         {&layouts::Form1, &layouts::Form1b, &layouts::Form2, &layouts::Form3, &layouts::Form4,
+          &layouts::Form5, &layouts::FrmAbt}) {
         Form form(services, *layout);
         for (const ControlSpec &c : layout->controls) {
-            if (!*c.text || (c.kind != ControlKind::Label && c.kind != ControlKind::CheckBox))
+            if (!*c.text || (c.kind != ControlKind::Label && c.kind != ControlKind::CheckBox &&
+                             c.kind != ControlKind::CommandButton))
                 continue;
             QWidget *w = form.findChild<QWidget *>(QString::fromLatin1(c.name));
             ASSERT_NE(w, nullptr) << c.name;
@@ -180,11 +187,71 @@ TEST(Layouts, EveryCaptionFitsItsBoxInTheStandInFace)
                     metrics.boundingRect(QRect(0, 0, w->width(), 100000), Qt::TextWordWrap, text);
                 EXPECT_LE(needed.height(), w->height()) << layout->name << "." << c.name;
             } else {
-                // What is drawn must show whole: the ink, after a check box's box.
-                const int indicator = c.kind == ControlKind::CheckBox ? 20 : 0;
+                // What is drawn must show whole: the ink, after a check box's box, inside a
+                // button's margins.
+                const int indicator = c.kind == ControlKind::CheckBox        ? 20
+                                      : c.kind == ControlKind::CommandButton ? kButtonFramePx
+                                                                             : 0;
                 EXPECT_LE(metrics.boundingRect(text).right() + indicator, w->width())
                     << layout->name << "." << c.name;
             }
         }
     }
+}
+
+// A form that counts its close handler's runs.
+class CountingForm : public Form
+{
+public:
+    using Form::Form;
+    int queryUnloads = 0;
+
+protected:
+    void Form_QueryUnload(int &, UnloadMode) override { ++queryUnloads; }
+};
+
+TEST(ModalLoop, EndsOnlyWhenItsWindowClosesAndItsCloseHandlerAlwaysRuns)
+{
+    VirtualClock clock;
+    DesktopWaits waits;
+    Services services{clock, waits, {}};
+    Form owner(services, layouts::Form1);
+    owner.Show();
+    CountingForm dialog(services, layouts::Form5, &owner);
+    // What the desktop does while the person minimises and restores the owner: the dialog is
+    // hidden and shown again. The wait goes on until the close box.
+    std::vector<bool> openMeanwhile;
+    QTimer::singleShot(0, &dialog, [&] {
+        static_cast<QWidget &>(dialog).hide();
+        QHideEvent hidden;
+        QApplication::sendEvent(&dialog, &hidden);
+        openMeanwhile.push_back(dialog.isLoaded());
+        static_cast<QWidget &>(dialog).show();
+        QTimer::singleShot(0, &dialog, [&] {
+            openMeanwhile.push_back(dialog.isLoaded() && dialog.isVisible());
+            // The other windows take no input meanwhile.
+            openMeanwhile.push_back(QApplication::activeModalWidget() == &dialog);
+            dialog.close();
+        });
+    });
+    dialog.showModal();
+    EXPECT_EQ(openMeanwhile, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(dialog.queryUnloads, 1);
+    EXPECT_FALSE(dialog.isLoaded());
+}
+
+TEST(Placement, ADialogOfAHiddenOwnerIsCentredOnTheShownWindowAndLiesOnTheScreen)
+{
+    VirtualClock clock;
+    ScriptedWaits waits;
+    Services services{clock, waits, {}};
+    Form hiddenOwner(services, layouts::Form1);
+    Form shown(services, layouts::Form1b);
+    shown.Show();
+    Form dialog(services, layouts::Form5, &hiddenOwner);
+    dialog.Show();
+    const QRect screen = dialog.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(dialog.frameGeometry())) << dialog.x() << "," << dialog.y();
+    EXPECT_LE((dialog.frameGeometry().center() - shown.frameGeometry().center()).manhattanLength(),
+              24);
 }

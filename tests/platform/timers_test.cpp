@@ -1,5 +1,5 @@
 #include "platform/timers.h"
-#include "platform/virtualclock.h"
+#include "tests/support/virtualclock.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "app/program.h"
-#include "engine/recordingmedia.h"
-#include "platform/virtualclock.h"
-#include "settings/cregsettings.h"
+#include "settings/catalogue.h"
+#include "tests/support/recordinghelp.h"
+#include "tests/support/recordinglinks.h"
+#include "tests/support/recordingmedia.h"
 #include "tests/support/recordingnotifyarea.h"
 #include "tests/support/scriptedwaits.h"
+#include "tests/support/virtualclock.h"
 #include "windows/main/form1.h"
 #include "windows/main/form1b.h"
+#include "windows/program.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -22,26 +24,23 @@ protected:
     engine::RecordingMedia media;
     RecordingNotifyArea area;
     shell::NotifyIcons icons{area};
+    RecordingHelp help;
+    RecordingLinks links;
     std::unique_ptr<Program> program;
     int ends = 0;
 
     void startProgram()
     {
         program = std::make_unique<Program>(
-            platform::Services{clock, waits, QStringLiteral(OSTREVAN_TEST_DATA)}, media, icons,
+            ProgramServices{
+                {clock, waits, QStringLiteral(OSTREVAN_TEST_DATA)}, media, icons, help, links},
             [this] { ++ends; });
         program->start();
     }
     Form1 &f1() { return program->form1(); }
     Form1b &f1b() { return program->form1b(); }
 
-    static settings::CRegSettings store()
-    {
-        settings::CRegSettings s;
-        s.setAppName(QStringLiteral("Ostrevan"));
-        s.setCompany(QStringLiteral("Quillanor"));
-        return s;
-    }
+    static settings::CRegSettings store() { return settings::programStore(); }
     static QString option(const char *key, const QString &fallback = QStringLiteral("<absent>"))
     {
         return store().GetSetting(QStringLiteral("Options"), QString::fromLatin1(key), fallback);

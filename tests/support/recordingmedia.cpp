@@ -1,4 +1,4 @@
-#include "engine/recordingmedia.h"
+#include "tests/support/recordingmedia.h"
 
 namespace engine
 {

@@ -1,4 +1,4 @@
-#include "platform/virtualclock.h"
+#include "tests/support/virtualclock.h"
 
 namespace platform
 {

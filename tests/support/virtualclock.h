@@ -17,7 +17,7 @@ public:
     void stop(int id) override;
 
     void advance(std::int64_t ms);
-    std::int64_t now() const { return m_now; }
+    std::int64_t now() const override { return m_now; }
     int activeTimers() const { return static_cast<int>(m_entries.size()); }
 
 private:

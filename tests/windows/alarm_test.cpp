@@ -1,5 +1,8 @@
 #include "tests/windows/windowtesting.h"
 
+#include <QApplication>
+#include <QTest>
+
 using namespace platform;
 
 class Alarm : public WindowTest
@@ -15,11 +18,11 @@ TEST_F(Alarm, Mp3AndMidiPlayThroughTheQuotedDeviceName)
         media.clear();
         ringWith(file);
         EXPECT_EQ(media.calls(), (QStringList{"mci:open " + device, "mci:play " + device}));
-        EXPECT_TRUE(program->playing);
+        EXPECT_TRUE(program->values.playing);
         media.clear();
         alarmOff();
         EXPECT_EQ(media.calls(), (QStringList{"mci:close " + device}));
-        EXPECT_FALSE(program->playing);
+        EXPECT_FALSE(program->values.playing);
         EXPECT_EQ(f1().Command1->caption(), "Start");
     }
 }
@@ -32,17 +35,17 @@ TEST_F(Alarm, WavLoopsFromMemoryUntilAlarmOffAndAMissingOneStillRingsVisibly)
     ringWith(path);
     EXPECT_EQ(media.calls(), (QStringList{"snd:13:16"}));
     EXPECT_EQ(media.lastSound(), QByteArray("RIFF....WAVEdata"));
-    EXPECT_TRUE(program->playing);
+    EXPECT_TRUE(program->values.playing);
     media.clear();
     alarmOff();
     EXPECT_EQ(media.calls(), (QStringList{"snd:2:null"}));
-    EXPECT_FALSE(program->playing);
+    EXPECT_FALSE(program->values.playing);
 
     program.reset();
     media.clear();
     ringWith("/nowhere/gone.wav");
     EXPECT_EQ(media.calls(), (QStringList{"snd:13:0"}));
-    EXPECT_TRUE(program->playing);
+    EXPECT_TRUE(program->values.playing);
     clock.advance(160);
     EXPECT_NE(f1().Command1->backColor(), f1().oldclr);
 }
@@ -53,7 +56,7 @@ TEST_F(Alarm, OtherFileTypesRingSilentlyAndLeavePlayingAlone)
         media.clear();
         ringWith(name);
         EXPECT_TRUE(media.calls().isEmpty()) << name;
-        EXPECT_FALSE(program->playing) << name;
+        EXPECT_FALSE(program->values.playing) << name;
         alarmOff();
         EXPECT_TRUE(media.calls().isEmpty()) << name;
     }
@@ -68,19 +71,19 @@ TEST_F(Alarm, BringsTheWindowOfTheSizeInUseBackFromTheNotificationArea)
     setOption("Sound File", "/tmp/x.mp3");
     f1b().Command1->click();
     // The large window goes into the notification area.
-    program->nid.hWnd = &f1b();
-    program->nid.uID = 1;
-    program->nid.uFlags = shell::NIF_MESSAGE | shell::NIF_ICON | shell::NIF_TIP;
-    program->nid.uCallbackMessage = shell::WM_MOUSEMOVE;
-    ASSERT_TRUE(icons.Shell_NotifyIcon(shell::NIM_ADD, program->nid));
-    program->intray = true;
-    f1b().hide();
+    program->values.nid.hWnd = &f1b();
+    program->values.nid.uID = 1;
+    program->values.nid.uFlags = shell::NIF_MESSAGE | shell::NIF_ICON | shell::NIF_TIP;
+    program->values.nid.uCallbackMessage = shell::WM_MOUSEMOVE;
+    ASSERT_TRUE(icons.Shell_NotifyIcon(shell::NIM_ADD, program->values.nid));
+    program->values.intray = true;
+    f1b().Hide();
 
     clock.advance(1000);
     EXPECT_EQ(area.icons.begin()->second.tip, "Ostrevan - Started (00:00:01)");
     clock.advance(1000);
     EXPECT_TRUE(area.icons.empty());
-    EXPECT_FALSE(program->intray);
+    EXPECT_FALSE(program->values.intray);
     EXPECT_TRUE(f1b().isVisible());
     EXPECT_FALSE(f1().isVisible());
     EXPECT_EQ(f1b().Command1->caption(), "Alarm Off");
@@ -112,5 +115,35 @@ TEST_F(Alarm, ClosingEitherWindowEndsTheProgramAndSilencesIt)
         EXPECT_EQ(ends, before + 1);
         EXPECT_FALSE(f1().isVisible() || f1b().isVisible());
         EXPECT_FALSE(f1().Timer2->isEnabled());
+    }
+}
+
+TEST_F(Alarm, LeavesTheFocusWhereItWasSoEnterSilencesIt)
+{
+    setOption("Sound File", "/nowhere/a.wav");
+    // {size in use, control that has the focus}: Start on the small window, the hours field
+    // being edited on the large one.
+    for (const qint16 large : {0, 1}) {
+        program.reset();
+        startProgram();
+        qint16 size = large;
+        f1().size(size);
+        MainWindow &w = large ? static_cast<MainWindow &>(f1b()) : f1();
+        QWidget *focused = large ? static_cast<QWidget *>(w.Label2) : w.Command1;
+        f1().Label3->setText("01");
+        f1().Command1_Click();
+        w.activateWindow();
+        focused->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        ASSERT_EQ(QApplication::focusWidget(), focused);
+        const bool editing = f1().editing;
+        clock.advance(1000);
+        ASSERT_EQ(f1().Command1->caption(), "Alarm Off");
+        EXPECT_EQ(QApplication::focusWidget(), focused) << large;
+        EXPECT_EQ(f1().editing, editing) << large; // no LostFocus ran
+        if (!large) {
+            QTest::keyClick(&w, Qt::Key_Return);
+            EXPECT_EQ(f1().Command1->caption(), "Start");
+        }
     }
 }

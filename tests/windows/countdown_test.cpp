@@ -1,7 +1,12 @@
 #include "tests/windows/windowtesting.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QTest>
 #include <QToolButton>
 
@@ -68,7 +73,7 @@ TEST_F(Countdown, LastSecondRingsInTheSameTickAndItsTipReadsZero)
     EXPECT_EQ(f1().Command1->caption(), "Alarm Off");
     EXPECT_EQ(f1b().Command1->caption(), "Alarm Off");
     EXPECT_FALSE(f1().sec->isEnabled());
-    EXPECT_EQ(shell::shownTip(program->nid), "Ostrevan - Started (00:00:00)");
+    EXPECT_EQ(shell::shownTip(program->values.nid), "Ostrevan - Started (00:00:00)");
     // Alarm: fields editable again, Reset and spin buttons still unavailable.
     EXPECT_FALSE(f1().Label1->isLocked());
     EXPECT_FALSE(f1().Command2->isEnabled());
@@ -95,38 +100,94 @@ TEST_F(Countdown, StopPausesStartResumesAndResetOnTheLargeWindowClearsBoth)
 
 TEST_F(Countdown, StartAtZeroLooksStartedButDoesNotCount)
 {
-    f1().Command1_Click(); // before Timer1 has disabled the button
+    // Start is disabled at once while the time reads zero, without waiting for a tick.
+    EXPECT_FALSE(f1().Command1->isEnabled() || f1b().Command1->isEnabled());
+    f1().Command1_Click();
     expectLook(true);
     EXPECT_FALSE(f1().sec->isEnabled());
     f1().Command1_Click();
     expectLook(false);
-    // Timer1 then disables Start on both windows while the time reads zero.
-    clock.advance(16);
     EXPECT_FALSE(f1().Command1->isEnabled() || f1b().Command1->isEnabled());
     f1b().Label3->setText("05");
-    clock.advance(16);
     EXPECT_TRUE(f1().Command1->isEnabled() && f1b().Command1->isEnabled());
+    f1().Label3->setText("00");
+    EXPECT_FALSE(f1().Command1->isEnabled() || f1b().Command1->isEnabled());
+}
+
+TEST_F(Countdown, NothingWakesTheProgramWhileItWaitsOnAFixedBackground)
+{
+    setOption("Background Color", "1");
+    program.reset();
+    startProgram();
+    // {what happens, timers running after it}: idle needs none, counting only the second,
+    // the alarm only the flashing of both windows.
+    EXPECT_EQ(clock.activeTimers(), 0);
+    f1().Label3->setText("02");
+    f1().Command1->click();
+    EXPECT_EQ(clock.activeTimers(), 1);
+    f1().Command1->click();
+    EXPECT_EQ(clock.activeTimers(), 0);
+    f1().Command1->click();
+    clock.advance(2000);
+    ASSERT_EQ(f1().Command1->caption(), "Alarm Off");
+    EXPECT_EQ(clock.activeTimers(), 2);
+    f1().Command1->click();
+    EXPECT_EQ(clock.activeTimers(), 0);
+    EXPECT_EQ(f1().Command1->backColor(), f1().oldclr);
 }
 
 TEST_F(Countdown, WhatIsTypedWhileCountingReachesTheCountdownOnlyAsTwoDigits)
 {
     setTime("00", "01", "00");
     f1().Command1->click();
-    // Typed or pasted into the large window, which stays editable while counting.
-    f1b().Label3->setText("x");
-    f1b().Label2->setText("7");
+    // Typed into the large window, which stays editable while counting: the tick writes only
+    // the fields it changes, so typing goes on undisturbed.
+    typeOver(f1b().Label2, "1");
     clock.advance(1000);
-    EXPECT_EQ(timeOf(f1()), "07:00:59");
-    EXPECT_EQ(timeOf(f1b()), "07:00:59");
-    f1b().Label1->setText("-1");
+    EXPECT_EQ(timeOf(f1()), "1:00:59");
+    QTest::keyClick(f1b().Label2, Qt::Key_2);
+    EXPECT_EQ(timeOf(f1b()), "12:00:59");
+    focus(f1b().Label2, false);
+    // A field the tick decrements counts as the digits it holds, nothing as zero.
+    typeOver(f1b().Label3, "5");
     clock.advance(1000);
-    EXPECT_EQ(timeOf(f1()), "07:00:58");
+    EXPECT_EQ(timeOf(f1()), "12:00:04");
+    f1b().Label3->setText("x"); // what no person can type, the program never writes -1 for
+    clock.advance(1000);
+    EXPECT_EQ(timeOf(f1()), "11:59:59");
+    focus(f1b().Label3, false);
     // A tick that finds zero while counting writes 59 and goes on.
     setTime("00", "00", "00");
     clock.advance(1000);
     EXPECT_EQ(timeOf(f1()), "00:00:59");
     EXPECT_EQ(f1().Command1->caption(), "Stop");
     EXPECT_TRUE(f1().sec->isEnabled());
+}
+
+TEST_F(Countdown, MinutesAndSecondsAboveFiftyNineCountDownAsTyped)
+{
+    setTime("00", "75", "80");
+    f1().Command1->click();
+    clock.advance(1000);
+    EXPECT_EQ(timeOf(f1()), "00:75:79");
+    clock.advance(80 * 1000);
+    EXPECT_EQ(timeOf(f1b()), "00:74:59");
+}
+
+TEST_F(Countdown, AScreenReaderHearsTheCaptionOfEachState)
+{
+    auto heard = [](MainWindow &w) {
+        return QAccessible::queryAccessibleInterface(w.Command1)->text(QAccessible::Name);
+    };
+    setTime("00", "00", "01");
+    for (const char *caption : {"Stop", "Alarm Off", "Start"}) {
+        if (QByteArray(caption) == "Alarm Off")
+            clock.advance(1000);
+        else
+            f1().Command1->click();
+        for (MainWindow *w : both())
+            EXPECT_EQ(heard(*w), caption) << w->objectName().toStdString();
+    }
 }
 
 TEST_F(Countdown, FlashingAlwaysEndsInTheNormalButtonColour)
@@ -227,6 +288,32 @@ TEST_F(Countdown, OnlyDigitsAndBackspaceAreTypedAndAnIdleFieldEmptiesOnAClick)
     EXPECT_EQ(f1().Label1->text(), "4");
     QTest::keyClicks(f1().Label1, "\b123");
     EXPECT_EQ(f1().Label1->text(), "12"); // the field takes two characters
+
+    // Every other way in passes the same filter, one character at a time: other scripts'
+    // digits, letters and marks never reach a field.
+    const QString mixed = QString::fromUtf8("\u0663"
+                                            "4x\uFF15"
+                                            "6\u0301");
+    QGuiApplication::clipboard()->setText(mixed);
+    f1().Label1->selectAll();
+    QTest::keyClick(f1().Label1, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(f1().Label1->text(), "46");
+    f1().Label1->selectAll();
+    QInputMethodEvent composed;
+    composed.setCommitString(QString::fromUtf8("\u0668"
+                                               "7a8"));
+    QApplication::sendEvent(f1().Label1, &composed);
+    EXPECT_EQ(f1().Label1->text(), "78");
+    f1().Label1->selectAll();
+    f1().Label1->del();
+    QMimeData dragged;
+    dragged.setText(mixed);
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f1().Label1, &enter);
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f1().Label1, &drop);
+    EXPECT_EQ(f1().Label1->text(), "46");
+    EXPECT_EQ(f1b().Label1->text(), "46");
     focus(f1().Label1, false);
 
     focus(f1().Label2, true);
@@ -265,6 +352,14 @@ TEST_F(Countdown, WhileCountingTheSmallWindowsFieldsAreLockedAndTheLargeOnesAreN
 
 TEST_F(Countdown, SpinButtonsStepTheirFieldAndStopAtTheEnds)
 {
+    // {field text, up (or down), text after}
+    const std::tuple<const char *, bool, const char *> steps[] = {
+        {"10", false, "09"}, {"01", false, "00"}, {"59", true, "60"}, {"00", false, "00"}};
+    for (const auto &[before, up, after] : steps) {
+        f1().Label3->setText(before);
+        (up ? f1b().UpDown3->upArrow() : f1b().UpDown3->downArrow())->click();
+        EXPECT_EQ(f1().Label3->text(), after) << before;
+    }
     f1().Label1->setText("09");
     f1().UpDown1->upArrow()->click();
     EXPECT_EQ(f1b().Label1->text(), "10");

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QScreen>
 
 using namespace platform;
 
@@ -70,7 +71,7 @@ TEST_F(OptionsWindow, DoneSavesDigitColourAndSoundFileAlwaysAndColoursOnlyWhenCh
     EXPECT_EQ(option("Digit Color"), "16776960");
     EXPECT_EQ(option("Button Color"), "8454143");
     EXPECT_EQ(option("Size"), "0");
-    EXPECT_EQ(program->digclr, "16776960");
+    EXPECT_EQ(program->values.digclr, "16776960");
     expectDress(16776960, 8454143);
     for (MainWindow *w : both()) {
         EXPECT_FALSE(w->Timer2->isEnabled());
@@ -98,7 +99,7 @@ TEST_F(OptionsWindow, CancelAndTheCloseBoxSaveNothing)
             if (!closeBox)
                 o.Command5->click();
         });
-        EXPECT_EQ(program->newsize, -1);
+        EXPECT_EQ(program->values.newsize, -1);
         EXPECT_EQ(optionNames(), (QStringList{"Sound File", "Background Color", "Size"}));
         EXPECT_EQ(option("Background Color"), "5");
         EXPECT_EQ(option("Sound File"), before);
@@ -113,6 +114,11 @@ TEST_F(OptionsWindow, CancelAndTheCloseBoxSaveNothing)
 TEST_F(OptionsWindow, SwitchesTheSizeFromEitherWindow)
 {
     startProgram();
+    // Done applies the size even when it did not change: the stored size follows.
+    setOption("Size", "1");
+    options(f1(), [&](Form5 &o) { o.Command4->click(); });
+    EXPECT_EQ(option("Size"), "0");
+    EXPECT_TRUE(f1().isVisible());
     for (bool big : {true, false}) {
         options(big ? static_cast<MainWindow &>(f1()) : f1b(), [&](Form5 &o) {
             EXPECT_NE(o.Big->isChecked(), big);
@@ -123,6 +129,22 @@ TEST_F(OptionsWindow, SwitchesTheSizeFromEitherWindow)
         EXPECT_NE(f1().isVisible(), big);
         EXPECT_EQ(option("Size"), big ? "1" : "0");
     }
+}
+
+TEST_F(OptionsWindow, OpensOnTheScreenCentredOnTheWindowInUse)
+{
+    // The large window in use and no sound file: Options comes from the "Oops" over the small
+    // window, which has never been shown.
+    setOption("Size", "1");
+    startProgram();
+    f1().Label3->setText("05");
+    QRect placed;
+    onOptions([&](Form5 &o) { placed = o.frameGeometry(); });
+    f1b().Command1->click();
+    ASSERT_TRUE(placed.isValid());
+    EXPECT_TRUE(f1b().screen()->availableGeometry().contains(placed))
+        << placed.x() << "," << placed.y();
+    EXPECT_LE((placed.center() - f1b().frameGeometry().center()).manhattanLength(), 24);
 }
 
 TEST_F(OptionsWindow, StartWithoutASoundFileSaysOopsLeadsToOptionsAndThenStarts)
@@ -243,18 +265,25 @@ TEST_F(OptionsWindow, TestPlaysByTheLastThreeLettersAndStopStopsWhatItStarted)
         {makeFile("ring.wave"), {}, false},
     };
     options(f1(), [&](Form5 &o) {
+        // With no file chosen, Test plays nothing.
+        ASSERT_EQ(o.Label1->text(), "None Selected");
+        o.Command1->click();
+        EXPECT_TRUE(media.calls().isEmpty());
+        EXPECT_FALSE(program->values.playing);
+        o.Command1->click();
+        EXPECT_EQ(o.Command1->caption(), "Test");
         for (const auto &[file, calls, playing] : cases) {
             choose(o, file);
             media.clear();
             o.Command1->click();
             EXPECT_EQ(o.Command1->caption(), "Stop");
-            EXPECT_EQ(program->playing, playing);
+            EXPECT_EQ(program->values.playing, playing);
             if (file == wav) {
                 EXPECT_EQ(media.lastSound(), "0123456789");
             }
             o.Command1->click();
             EXPECT_EQ(o.Command1->caption(), "Test");
-            EXPECT_FALSE(program->playing);
+            EXPECT_FALSE(program->values.playing);
             EXPECT_EQ(media.calls(), calls);
         }
 
@@ -280,7 +309,7 @@ TEST_F(OptionsWindow, ClosingOptionsSilencesTheAlarmAndTheTestAndKeepsThePlaying
     media.clear();
     options(f1(), [](Form5 &o) { o.Command5->click(); });
     EXPECT_EQ(media.calls(), (QStringList{"mci:close ", "snd:2:null"}));
-    EXPECT_TRUE(program->playing);
+    EXPECT_TRUE(program->values.playing);
 
     const QString mp3 = makeFile("tune.mp3");
     options(f1(), [&](Form5 &o) {
@@ -289,5 +318,5 @@ TEST_F(OptionsWindow, ClosingOptionsSilencesTheAlarmAndTheTestAndKeepsThePlaying
         media.clear();
     }); // closed with the close box while the test plays
     EXPECT_EQ(media.calls(), (QStringList{"mci:close \"" + mp3 + '"', "snd:2:null"}));
-    EXPECT_TRUE(program->playing);
+    EXPECT_TRUE(program->values.playing);
 }

@@ -1,5 +1,7 @@
 #include "tests/windows/windowtesting.h"
 
+#include <QScreen>
+
 using namespace platform;
 
 namespace
@@ -59,7 +61,7 @@ TEST_F(StartUp, StoredSizeOneShowsTheLargeWindowAndAnyOtherSizeTheSmallOne)
         EXPECT_EQ(f1b().isVisible(), large) << stored;
         EXPECT_EQ(f1().isVisible(), !large) << stored;
         EXPECT_TRUE(f1().isLoaded() && f1b().isLoaded()) << stored;
-        EXPECT_EQ(f1().sizeInUse(), large ? 1 : 0) << stored;
+        EXPECT_EQ(program->values.sizeInUse, large ? 1 : 0) << stored;
         EXPECT_EQ(option("Size"), large ? "1" : "0") << stored;
     }
 }
@@ -95,7 +97,7 @@ TEST_F(StartUp, StoredColoursDressBothWindowsAndNonNumbersFallBackToTheDefaults)
     setOption("Button Color", "65280");
     startProgram();
     expectDress(255, 65280);
-    EXPECT_EQ(program->digclr, "255");
+    EXPECT_EQ(program->values.digclr, "255");
     EXPECT_EQ(option("Digit Color"), "255"); // applied, not written back
 
     setOption("Background Color", "blue");
@@ -111,7 +113,8 @@ TEST_F(StartUp, StoredColoursDressBothWindowsAndNonNumbersFallBackToTheDefaults)
 TEST_F(StartUp, TheSmallWindowStepsBeforePaintingAndTheLargeOnePaintsBeforeStepping)
 {
     // {16-ms ticks since start, window, red at the top}: the small window turns at 255, the
-    // large one at 256 (its painted phase 256 shows as 255).
+    // large one at 256 (its painted phase 256 shows as 255). A hidden window does not tick
+    // but, once shown, shows the phase it would have reached.
     struct Step {
         int ticks;
         bool large;
@@ -126,8 +129,25 @@ TEST_F(StartUp, TheSmallWindowStepsBeforePaintingAndTheLargeOnePaintsBeforeStepp
     for (const Step &s : steps) {
         clock.advance(16 * (s.ticks - now));
         now = s.ticks;
+        qint16 size = s.large ? 1 : 0;
+        f1().size(size);
+        EXPECT_EQ(clock.activeTimers(), 1) << "only the shown window animates";
         const QRgb top = topLeft(s.large ? static_cast<Form &>(f1b()) : f1());
         EXPECT_EQ(qRed(top), s.red) << s.ticks << (s.large ? " large" : " small");
         EXPECT_EQ(qBlue(top), 255);
+    }
+}
+
+TEST_F(StartUp, TheFirstWindowIsCentredOnTheScreen)
+{
+    for (const char *size : {"0", "1"}) {
+        setOption("Size", size);
+        program.reset();
+        startProgram();
+        const Form &shown = *size == '0' ? static_cast<Form &>(f1()) : f1b();
+        const QRect screen = shown.screen()->availableGeometry();
+        const QPoint centre = shown.frameGeometry().center();
+        EXPECT_LE((centre - screen.center()).manhattanLength(), 24) << size;
+        EXPECT_TRUE(screen.contains(shown.frameGeometry())) << size;
     }
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/form.h"
-#include "settings/cregsettings.h"
+#include "settings/catalogue.h"
 
-class Host;
+class Program;
 class QCheckBox;
 namespace platform
 {
@@ -15,7 +15,7 @@ class Form2 : public platform::Form
 {
     Q_OBJECT
 public:
-    explicit Form2(Host &host);
+    explicit Form2(Program &program);
 
     QCheckBox *const Check1;                 // "Show this message again in the future."
     platform::CommandButton *const Command1; // OK
@@ -23,5 +23,5 @@ public:
     void Command1_Click();
 
 private:
-    settings::CRegSettings m_settings;
+    settings::CRegSettings m_settings = settings::programStore();
 };

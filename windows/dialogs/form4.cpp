@@ -7,8 +7,7 @@
 #include "platform/timers.h"
 #include "resources/layouts.h"
 #include "windows/dialogs/form5.h"
-#include "windows/dialogs/host.h"
-#include "windows/dialogs/storedvalues.h"
+#include "windows/program.h"
 
 #include <QRadioButton>
 
@@ -17,9 +16,6 @@ using namespace platform;
 namespace
 {
 
-constexpr ColorValue kDefaultDigitColor = 65535;     // yellow
-constexpr ColorValue kDefaultButtonColor = 16744576; // light blue
-
 ColorValue digitColorOf(const QRadioButton *option)
 {
     return fromQColor(option->palette().color(QPalette::WindowText));
@@ -27,9 +23,10 @@ ColorValue digitColorOf(const QRadioButton *option)
 
 } // namespace
 
-Form4::Form4(Host &host, Form5 &options)
-    : Form(host.services(), layouts::Form4, &options), Command1(control<CommandButton>("Command1")),
-      Command2(control<CommandButton>("Command2")), m_options(options)
+Form4::Form4(Program &program, Form5 &options)
+    : Form(program.services(), layouts::Form4, &options),
+      Command1(control<CommandButton>("Command1")), Command2(control<CommandButton>("Command2")),
+      m_options(options)
 {
     for (int i = 0; i < 6; ++i) {
         Option1[i] = control<QRadioButton>("Option1", i);
@@ -50,24 +47,18 @@ Form4::Form4(Host &host, Form5 &options)
 
 void Form4::Form_Load()
 {
-    m_settings.setAppName(QStringLiteral("Ostrevan"));
-    m_settings.setCompany(QStringLiteral("Quillanor"));
-
     for (int i = 0; i < kAnimatedBackground; ++i) {
         const StartColor c = kBackgroundColors[i];
         DrawGradient(*Picture[i], c.r, c.g, c.b, 1);
     }
 
     // A choice that names no background keeps the design's, the animated one.
-    const qint32 background =
-        storedInt32(m_settings.GetSetting("Options", "Background Color", "5"), kAnimatedBackground);
+    const qint32 background = settings::readNumber(m_settings, settings::BackgroundColor);
     if (background >= 0 && background <= kAnimatedBackground)
         Option2[background]->setChecked(true);
 
     // A colour outside the palette keeps the design's choice.
-    const ColorValue digits = storedInt32(
-        m_settings.GetSetting("Options", "Digit Color", QString::number(kDefaultDigitColor)),
-        kDefaultDigitColor);
+    const ColorValue digits = settings::readNumber(m_settings, settings::DigitColor);
     for (QRadioButton *option : Option1) {
         if (digitColorOf(option) == digits) {
             option->setChecked(true);
@@ -75,9 +66,7 @@ void Form4::Form_Load()
         }
     }
 
-    const ColorValue buttons = storedInt32(
-        m_settings.GetSetting("Options", "Button Color", QString::number(kDefaultButtonColor)),
-        kDefaultButtonColor);
+    const ColorValue buttons = settings::readNumber(m_settings, settings::ButtonColor);
     for (int i = 0; i < 6; ++i) {
         if (Command3[i]->backColor() == buttons) {
             Option3[i]->setChecked(true);

@@ -2,12 +2,12 @@
 
 #include "paint/sweep.h"
 #include "platform/form.h"
-#include "settings/cregsettings.h"
+#include "settings/catalogue.h"
 
 #include <array>
 
 class Form5;
-class Host;
+class Program;
 class QRadioButton;
 namespace platform
 {
@@ -21,7 +21,7 @@ class Form4 : public platform::Form
     Q_OBJECT
 public:
     // The choices are handed to options, which owns the window.
-    Form4(Host &host, Form5 &options);
+    Form4(Program &program, Form5 &options);
 
     std::array<QRadioButton *, 6> Option1;             // digit colours
     std::array<QRadioButton *, 6> Option2;             // backgrounds
@@ -41,6 +41,6 @@ private:
     void Timer1_Timer();
 
     Form5 &m_options;
-    settings::CRegSettings m_settings;
+    settings::CRegSettings m_settings = settings::programStore();
     Sweep m_sweep{255};
 };

@@ -7,8 +7,11 @@
 #include "platform/label.h"
 #include "resources/layouts.h"
 #include "windows/dialogs/form4.h"
-#include "windows/dialogs/host.h"
 #include "windows/dialogs/module1.h"
+#include "windows/main/background.h"
+#include "windows/main/form1.h"
+#include "windows/main/form1b.h"
+#include "windows/program.h"
 
 #include <QRadioButton>
 
@@ -21,12 +24,12 @@ const QString kNoneSelected = QStringLiteral("None Selected");
 
 } // namespace
 
-Form5::Form5(Host &host, QWidget *owner)
-    : Form(host.services(), layouts::Form5, owner), Label1(control<Label>("Label1")),
+Form5::Form5(Program &program, QWidget *owner)
+    : Form(program.services(), layouts::Form5, owner), Label1(control<Label>("Label1")),
       Command1(control<CommandButton>("Command1")), Command2(control<CommandButton>("Command2")),
       Command3(control<CommandButton>("Command3")), Command4(control<CommandButton>("Command4")),
       Command5(control<CommandButton>("Command5")), Big(control<QRadioButton>("Option1", 0)),
-      Small(control<QRadioButton>("Option1", 1)), m_host(host)
+      Small(control<QRadioButton>("Option1", 1)), program(program)
 {
     connect(Command1, &CommandButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &CommandButton::clicked, this, [this] { Command2_Click(); });
@@ -43,23 +46,21 @@ QByteArray Form5::LoadSound(const QString &FileName)
 
 void Form5::Form_Load()
 {
-    m_settings.setAppName(QStringLiteral("Ostrevan"));
-    m_settings.setCompany(QStringLiteral("Quillanor"));
-    const QString fname = m_host.fname();
-    if (!fname.isEmpty()) {
-        Label1->setCaption(fname);
-        m_host.dsound() = LoadSound(fname);
+    Form1 &main = program.form1();
+    if (!main.fname.isEmpty()) {
+        Label1->setCaption(main.fname);
+        main.dsound = LoadSound(main.fname);
     } else {
         Label1->setCaption(kNoneSelected);
     }
-    if (m_host.largeWindowVisible())
+    if (program.form1b().isVisible())
         Big->setChecked(true);
-    if (m_host.smallWindowVisible())
+    if (main.isVisible())
         Small->setChecked(true);
     bc = -1;
     dc = -1;
     btc = -1;
-    m_host.newsize = -1;
+    program.values.newsize = -1;
 }
 
 // A path too long for the label can be read in full in its tip.
@@ -70,19 +71,19 @@ void Form5::Label1_MouseMove()
 
 void Form5::Command1_Click()
 {
-    engine::Media &media = m_host.media();
+    engine::Media &media = program.media();
     if (Command1->caption() == QLatin1String("Test")) {
         const QString path = Label1->text();
         m_testType = engine::soundTypeOf(path);
         if (m_testType == engine::SoundType::Wav)
             m_testSound = LoadSound(path);
         if (engine::playSound(media, m_testType, path, m_testSound, m_device))
-            m_host.playing = true;
+            program.values.playing = true;
         Command1->setCaption(QStringLiteral("Stop"));
     } else if (Command1->caption() == QLatin1String("Stop")) {
         engine::stopSound(media, m_testType, m_device);
         m_testType = engine::SoundType::None;
-        m_host.playing = false;
+        program.values.playing = false;
         Command1->setCaption(QStringLiteral("Test"));
     }
 }
@@ -90,7 +91,7 @@ void Form5::Command1_Click()
 void Form5::Command2_Click()
 {
     const QString chosen =
-        OpenFileDialog(m_host, m_host.smallWindow(),
+        OpenFileDialog(program, program.form1(),
                        QStringLiteral("Sound Files (*.mp3, *.wav, *.mid)|*.mp3;*.wav;*.mid"),
                        QStringLiteral("Select Sound File..."), services().appPath);
     if (!chosen.isEmpty())
@@ -99,31 +100,34 @@ void Form5::Command2_Click()
 
 void Form5::Command3_Click()
 {
-    Form4 colors(m_host, *this);
+    Form4 colors(program, *this);
     colors.showModal();
 }
 
 void Form5::Command4_Click()
 {
-    m_host.newsize = Big->isChecked() ? 1 : 0;
+    ProgramValues &v = program.values;
+    Form1 &main = program.form1();
+    v.newsize = Big->isChecked() ? 1 : 0;
 
-    if (m_host.applyBackground(bc))
-        m_settings.SaveSetting("Options", "Background Color", QString::number(bc));
+    if (ApplyBackground(program, bc))
+        settings::save(m_settings, settings::BackgroundColor, bc);
 
     if (dc != -1)
-        m_host.digclr = QString::number(dc);
-    m_settings.SaveSetting("Options", "Digit Color", m_host.digclr);
+        v.digclr = QString::number(dc);
+    settings::save(m_settings, settings::DigitColor, v.digclr);
 
-    QString &fname = m_host.fname();
-    fname = Label1->text() == kNoneSelected ? QString() : Label1->text();
+    main.fname = Label1->text() == kNoneSelected ? QString() : Label1->text();
 
     if (btc != -1) {
-        m_host.applyButtonColor(btc);
-        m_settings.SaveSetting("Options", "Button Color", QString::number(btc));
+        for (MainWindow *w : program.mainWindows())
+            w->setButtonColor(btc);
+        main.oldclr = btc;
+        settings::save(m_settings, settings::ButtonColor, btc);
     }
 
-    m_host.dsound() = LoadSound(fname);
-    m_settings.SaveSetting("Options", "Sound File", fname);
+    main.dsound = LoadSound(main.fname);
+    settings::save(m_settings, settings::SoundFile, main.fname);
     unload();
 }
 
@@ -134,10 +138,7 @@ void Form5::Command5_Click()
 
 // Neither kind of test sound outlives the window. The "close" names only this window's own
 // device; the no-sound call silences any WAV sound of the program, an alarm's included.
-void Form5::Form_QueryUnload(int &, int)
+void Form5::Form_QueryUnload(int &, UnloadMode)
 {
-    if (m_host.playing) {
-        m_host.media().mciSendString(QStringLiteral("close ") + m_device);
-        m_host.media().sndPlaySound(nullptr, engine::SND_NODEFAULT);
-    }
+    program.silence(m_device, Program::Wav::Stop);
 }

@@ -2,11 +2,11 @@
 
 #include "engine/soundtype.h"
 #include "platform/form.h"
-#include "settings/cregsettings.h"
+#include "settings/catalogue.h"
 
 #include <QByteArray>
 
-class Host;
+class Program;
 class QRadioButton;
 namespace platform
 {
@@ -19,7 +19,7 @@ class Form5 : public platform::Form
 {
     Q_OBJECT
 public:
-    Form5(Host &host, QWidget *owner);
+    Form5(Program &program, QWidget *owner);
 
     // Left by the Colors window: background choice, digit colour, button colour; -1 unchanged.
     qint32 bc = -1;
@@ -46,13 +46,13 @@ public:
 
 protected:
     void Form_Load() override;
-    void Form_QueryUnload(int &cancel, int unloadMode) override;
+    void Form_QueryUnload(int &cancel, UnloadMode unloadMode) override;
 
 private:
     void Label1_MouseMove();
 
-    Host &m_host;
-    settings::CRegSettings m_settings;
+    Program &program;
+    settings::CRegSettings m_settings = settings::programStore();
     QString m_device;       // the test sound's media device: its quoted path
     QByteArray m_testSound; // the tested WAV file, kept while it plays
     // What the test started, so that Stop silences that even when another file has been

@@ -2,9 +2,10 @@
 
 #include "platform/form.h"
 #include "platform/waits.h"
-#include "settings/cregsettings.h"
+#include "settings/catalogue.h"
+#include "shell/shellexecute.h"
 #include "windows/dialogs/form2.h"
-#include "windows/dialogs/host.h"
+#include "windows/program.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -33,6 +34,12 @@ QString dialogFilter(const QString &Filter)
 
 } // namespace
 
+void OpenURL(Program &program, platform::Form &window, const QString &target)
+{
+    program.links().ShellExecute(&window, QStringLiteral("open"), target, QString(), QString(),
+                                 shell::SW_SHOWDEFAULT);
+}
+
 int DigitKeyFilter(int &KeyAscii)
 {
     if ((KeyAscii < '0' || KeyAscii > '9') && KeyAscii != 8)
@@ -40,26 +47,23 @@ int DigitKeyFilter(int &KeyAscii)
     return KeyAscii;
 }
 
-QString OpenFileDialog(Host &host, platform::Form &owner, QString Filter, const QString &Title,
-                       const QString &InitialDir)
+QString OpenFileDialog(Program &program, platform::Form &owner, QString Filter,
+                       const QString &Title, const QString &InitialDir)
 {
     if (!Filter.endsWith(QLatin1Char('|')))
         Filter += QLatin1Char('|');
 
     QString result =
-        host.services().waits.openFileName(&owner, Title, InitialDir, dialogFilter(Filter));
+        program.services().waits.openFileName(&owner, Title, InitialDir, dialogFilter(Filter));
     // Only an existing file counts as chosen: one removed meanwhile, a folder or a device is
     // no alarm sound.
     if (!result.isEmpty() && !QFileInfo(result).isFile())
         result.clear();
 
-    settings::CRegSettings store;
-    store.setAppName(QStringLiteral("Ostrevan"));
-    store.setCompany(QStringLiteral("Quillanor"));
-    if (store.GetSetting(QStringLiteral("Messages"), QStringLiteral("MP3 Message"),
-                         QStringLiteral("yes")) == QLatin1String("yes") &&
+    if (settings::readText(settings::programStore(), settings::Mp3Message) ==
+            QLatin1String("yes") &&
         result.toLower().contains(QLatin1String("mp3"))) {
-        Form2 notice(host);
+        Form2 notice(program);
         notice.showModal();
     }
     return result;

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class Host;
+class Program;
 namespace platform
 {
 class Form;
@@ -18,5 +18,9 @@ int DigitKeyFilter(int &KeyAscii);
 // ended by "|" ("Sound Files (*.mp3)|*.mp3|"; the last "|" may be left out), patterns within
 // one item separated by ";". Returns the full path, or an empty text when the person cancels.
 // A path with "mp3" in it brings up the MP3 notice first, unless it has been switched off.
-QString OpenFileDialog(Host &host, platform::Form &owner, QString Filter, const QString &Title,
-                       const QString &InitialDir);
+// Hands a web address or a "mailto:" link to the desktop, which opens it in the program the
+// person chose for it. Nothing is reported either way.
+void OpenURL(Program &program, platform::Form &window, const QString &target);
+
+QString OpenFileDialog(Program &program, platform::Form &owner, QString Filter,
+                       const QString &Title, const QString &InitialDir);

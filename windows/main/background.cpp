@@ -3,16 +3,20 @@
 #include "paint/backgrounds.h"
 #include "paint/gradient.h"
 #include "platform/timers.h"
+#include "settings/catalogue.h"
 #include "windows/main/form1.h"
 #include "windows/main/form1b.h"
-#include "windows/main/mainhost.h"
+#include "windows/program.h"
 
-bool ApplyBackground(MainHost &host, qint32 choice)
+static_assert(settings::BackgroundColor.fallback == kAnimatedBackground,
+              "a first run shows the changing background");
+
+bool ApplyBackground(Program &program, qint32 choice)
 {
     if (choice < 0 || choice > kAnimatedBackground)
         return false;
-    Form1 &small = host.form1();
-    Form1b &large = host.form1b();
+    Form1 &small = program.form1();
+    Form1b &large = program.form1b();
     const bool animated = choice == kAnimatedBackground;
     if (!animated) {
         const StartColor c = kBackgroundColors[choice];

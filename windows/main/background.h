@@ -2,8 +2,8 @@
 
 #include <QtGlobal>
 
-class MainHost;
+class Program;
 
 // Dresses both main windows in a background choice: 0 to 4 paint their fixed gradient and stop
 // the animation, 5 starts it. Returns false, changing nothing, for any other choice.
-bool ApplyBackground(MainHost &host, qint32 choice);
+bool ApplyBackground(Program &program, qint32 choice);

@@ -11,45 +11,65 @@
 #include "platform/waits.h"
 #include "resources/layouts.h"
 #include "windows/main/form1b.h"
-#include "windows/main/mainhost.h"
+#include "windows/program.h"
 
 #include <QApplication>
 
 using namespace platform;
 
-Form1::Form1(MainHost &host) : MainWindow(host, layouts::Form1)
+// The small window's background phase turns at 255; the large window's at 256.
+Form1::Form1(Program &program) : MainWindow(program, layouts::Form1, 255)
 {
     connect(Command1, &CommandButton::clicked, this, [this] { Command1_Click(); });
     sec->setHandler([this] { sec_Timer(); });
-    Timer2->setHandler([this] { Timer2_Timer(); });
 }
 
 void Form1::Form_Load()
 {
-    m_host.form1b();
+    // The large window is loaded first: the backgrounds are applied to both windows at once,
+    // so both must exist before this window's appearance is read.
+    program.form1b();
     // What is painted while hidden is kept: every form retains its drawing.
     oldclr = loadAppearance();
-    fname = m_settings.GetSetting("Options", "Sound File", "");
+    fname = settings::readText(m_settings, settings::SoundFile);
     dsound = engine::LoadSound(fname);
+    // The small window's spin buttons reach 22 twips below their fields, the large window's
+    // only 2: each as it was designed to look beside its digits.
     placeSpinButtons(22);
+    engineStateChanged();
 }
 
 void Form1::size(qint16 &Index)
 {
     if (Index == 0) {
-        m_host.form1b().Hide();
+        program.form1b().Hide();
         Show();
     } else if (Index == 1) {
         Hide();
-        m_host.form1b().Show();
+        program.form1b().Show();
     }
-    m_sizeInUse = Index;
-    m_settings.SaveSetting("Options", "Size", QString::number(Index));
+    program.values.sizeInUse = Index;
+    settings::save(m_settings, settings::Size, Index);
+}
+
+bool Form1::idle() const
+{
+    return Command1->caption() == QLatin1String("Start");
+}
+
+bool Form1::counting() const
+{
+    return Command1->caption() == QLatin1String("Stop");
+}
+
+bool Form1::ringing() const
+{
+    return Command1->caption() == QLatin1String("Alarm Off");
 }
 
 MainWindow &Form1::twin()
 {
-    return m_host.form1b();
+    return program.form1b();
 }
 
 void Form1::setFieldsLocked(bool locked)
@@ -60,10 +80,9 @@ void Form1::setFieldsLocked(bool locked)
 
 void Form1::Command1_Click()
 {
-    Form1b &large = m_host.form1b();
-    const QString caption = Command1->caption();
-    if (caption == QLatin1String("Start")) {
-        fname = m_settings.GetSetting("Options", "Sound File", "");
+    Form1b &large = program.form1b();
+    if (idle()) {
+        fname = settings::readText(m_settings, settings::SoundFile);
         if (fname.isEmpty()) {
             services().waits.messageBox(
                 this, QStringLiteral("You must select a sound file to play as the alarm first."),
@@ -72,16 +91,18 @@ void Form1::Command1_Click()
             return;
         }
         setFieldsLocked(true);
-        for (MainWindow *w : {static_cast<MainWindow *>(this), static_cast<MainWindow *>(&large)}) {
+        for (MainWindow *w : program.mainWindows()) {
             w->Command1->setCaption(QStringLiteral("Stop"));
             w->Command2->setEnabled(false);
             w->setSpinButtonsEnabled(false);
         }
+        for (MainWindow *w : program.mainWindows())
+            w->engineStateChanged();
         if (readsZero())
             return;
         sec->setEnabled(true);
-    } else if (caption == QLatin1String("Stop")) {
-        for (MainWindow *w : {static_cast<MainWindow *>(this), static_cast<MainWindow *>(&large)}) {
+    } else if (counting()) {
+        for (MainWindow *w : program.mainWindows()) {
             w->Command1->setCaption(QStringLiteral("Start"));
             w->Command2->setEnabled(true);
         }
@@ -89,8 +110,10 @@ void Form1::Command1_Click()
         setSpinButtonsEnabled(true);
         large.setSpinButtonsEnabled(true);
         setFieldsLocked(false);
-    } else if (caption == QLatin1String("Alarm Off")) {
-        for (MainWindow *w : {static_cast<MainWindow *>(this), static_cast<MainWindow *>(&large)}) {
+        for (MainWindow *w : program.mainWindows())
+            w->engineStateChanged();
+    } else if (ringing()) {
+        for (MainWindow *w : program.mainWindows()) {
             w->Command2->setEnabled(true);
             w->Command1->setCaption(QStringLiteral("Start"));
             w->Command1->setBackColor(oldclr);
@@ -98,6 +121,8 @@ void Form1::Command1_Click()
         StopAlarmSound();
         setSpinButtonsEnabled(true);
         large.setSpinButtonsEnabled(true);
+        for (MainWindow *w : program.mainWindows())
+            w->engineStateChanged();
     }
 }
 
@@ -112,23 +137,26 @@ void Form1::sec_Timer()
     if (engine::isZero(next))
         alarm();
 
-    // The icon's tip follows the countdown, whether or not the icon is shown.
-    m_host.nid.uFlags = shell::NIF_TIP;
-    shell::setTip(m_host.nid, windowTitle() + QStringLiteral(" - Started (") + Label2->text() +
-                                  QLatin1Char(':') + Label1->text() + QLatin1Char(':') +
-                                  Label3->text() + QLatin1Char(')') + QChar(0));
-    m_host.notifyIcons().Shell_NotifyIcon(shell::NIM_MODIFY, m_host.nid);
+    // The icon's tip follows the countdown, whether or not the icon is shown. The tip field
+    // holds 64 characters and is read up to its NUL, which ends the text here.
+    shell::NOTIFYICONDATA &nid = program.values.nid;
+    nid.uFlags = shell::NIF_TIP;
+    shell::setTip(nid, windowTitle() + QStringLiteral(" - Started (") + Label2->text() +
+                           QLatin1Char(':') + Label1->text() + QLatin1Char(':') + Label3->text() +
+                           QLatin1Char(')') + QChar(0));
+    program.notifyIcons().Shell_NotifyIcon(shell::NIM_MODIFY, nid);
 }
 
 void Form1::alarm()
 {
-    Form1b &large = m_host.form1b();
+    Form1b &large = program.form1b();
+    ProgramValues &v = program.values;
     Form *shown = nullptr;
-    if (m_host.intray) {
-        m_host.notifyIcons().Shell_NotifyIcon(shell::NIM_DELETE, m_host.nid);
-        shown = m_sizeInUse == 0 ? static_cast<Form *>(this) : static_cast<Form *>(&large);
+    if (v.intray) {
+        program.notifyIcons().Shell_NotifyIcon(shell::NIM_DELETE, v.nid);
+        shown = v.sizeInUse == 0 ? static_cast<Form *>(this) : static_cast<Form *>(&large);
         shown->Show();
-        m_host.intray = false;
+        v.intray = false;
     } else {
         shown = isVisible() ? static_cast<Form *>(this) : static_cast<Form *>(&large);
         shown->SetFocus();
@@ -138,10 +166,11 @@ void Form1::alarm()
 
     Command1->setCaption(QStringLiteral("Alarm Off"));
     large.Command1->setCaption(QStringLiteral("Alarm Off"));
+    for (MainWindow *w : program.mainWindows())
+        w->engineStateChanged();
 
-    if (engine::playSound(m_host.media(), engine::soundTypeOf(fname), fname, dsound,
-                          m_host.mcifile))
-        m_host.playing = true;
+    if (engine::playSound(program.media(), engine::soundTypeOf(fname), fname, dsound, v.mcifile))
+        v.playing = true;
 
     sec->setEnabled(false);
     setFieldsLocked(false);
@@ -149,20 +178,18 @@ void Form1::alarm()
 
 void Form1::StopAlarmSound()
 {
-    engine::stopSound(m_host.media(), engine::soundTypeOf(fname), m_host.mcifile);
-    m_host.playing = false;
+    engine::stopSound(program.media(), engine::soundTypeOf(fname), program.values.mcifile);
+    program.values.playing = false;
 }
 
-void Form1::Form_QueryUnload(int &, int)
+void Form1::Form_QueryUnload(int &, UnloadMode)
 {
-    if (m_host.playing) {
-        m_host.media().mciSendString(QStringLiteral("close ") + m_host.mcifile);
-        m_host.media().sndPlaySound(nullptr, engine::SND_NODEFAULT);
-    }
-    m_host.End();
+    program.silence(program.values.mcifile, Program::Wav::Stop);
+    program.End();
 }
 
-// The animated background: step the phase, then paint.
+// The animated background: step the phase, then paint. The large window paints first and
+// steps after, so the two windows' colours run one step apart, as designed.
 void Form1::Timer2_Timer()
 {
     m_phase.step();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "paint/sweep.h"
 #include "windows/main/mainwindow.h"
 
 #include <QByteArray>
@@ -10,11 +9,17 @@ class Form1 : public MainWindow
 {
     Q_OBJECT
 public:
-    explicit Form1(MainHost &host);
+    explicit Form1(Program &program);
 
     // Shows the small (0) or the large (1) window, hides the other and remembers the choice.
     void size(qint16 &Index);
-    qint16 sizeInUse() const { return m_sizeInUse; }
+    using QWidget::size;
+
+    // The engine's state, which is the caption of Start: waiting to start (or paused), counting
+    // down, or sounding the alarm.
+    bool idle() const;
+    bool counting() const;
+    bool ringing() const;
 
     // Start, Stop and Alarm Off, for the buttons of both windows.
     void Command1_Click();
@@ -28,16 +33,13 @@ public:
 
 protected:
     void Form_Load() override;
-    void Form_QueryUnload(int &cancel, int unloadMode) override;
+    void Form_QueryUnload(int &cancel, UnloadMode unloadMode) override;
     MainWindow &twin() override;
     bool spinWaitsForEditing(const platform::SpinButton *) const override { return false; }
 
 private:
     void sec_Timer();
-    void Timer2_Timer();
+    void Timer2_Timer() override;
     void StopAlarmSound();
     void setFieldsLocked(bool locked);
-
-    qint16 m_sizeInUse = 0;
-    Sweep m_phase{255};
 };

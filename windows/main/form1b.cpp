@@ -6,21 +6,23 @@
 #include "platform/timers.h"
 #include "resources/layouts.h"
 #include "windows/main/form1.h"
-#include "windows/main/mainhost.h"
+#include "windows/program.h"
 
-Form1b::Form1b(MainHost &host) : MainWindow(host, layouts::Form1b)
+Form1b::Form1b(Program &program) : MainWindow(program, layouts::Form1b, 256)
 {
     // Start here only hands over to the small window, which owns the countdown.
     connect(Command1, &platform::CommandButton::clicked, this,
-            [this] { m_host.form1().Command1_Click(); });
-    Timer2->setHandler([this] { Timer2_Timer(); });
+            [this] { this->program.form1().Command1_Click(); });
 }
 
 MainWindow &Form1b::twin()
 {
-    return m_host.form1();
+    return program.form1();
 }
 
+// Only the minutes and seconds arrows wait while a field is being edited; the hours arrow
+// writes its field at once, as on the small window. Kept as designed: what a person sees while
+// typing hours does not change.
 bool Form1b::spinWaitsForEditing(const platform::SpinButton *spin) const
 {
     return spin == UpDown1 || spin == UpDown3;
@@ -29,17 +31,20 @@ bool Form1b::spinWaitsForEditing(const platform::SpinButton *spin) const
 void Form1b::Form_Load()
 {
     loadAppearance();
-    placeSpinButtons(2);
+    placeSpinButtons(2); // see the small window's load for the 2 against 22
+    engineStateChanged();
 }
 
-void Form1b::Form_QueryUnload(int &, int)
+// Unlike the small window's, this handler leaves a looping WAV alone: the program ends at
+// once, and the sound ends with it. Kept as designed.
+void Form1b::Form_QueryUnload(int &, UnloadMode)
 {
-    if (m_host.playing)
-        m_host.media().mciSendString(QStringLiteral("close ") + m_host.mcifile);
-    m_host.End();
+    program.silence(program.values.mcifile, Program::Wav::Keep);
+    program.End();
 }
 
-// The animated background: paint with the current phase, then step it; it turns at 256.
+// The animated background: paint with the current phase, then step it; it turns at 256, not
+// at 255 as on the small window. Both are as designed; the difference is not a typo.
 void Form1b::Timer2_Timer()
 {
     DrawGradient(*this, m_phase.value(), 0, 255, 1);

@@ -1,0 +1,103 @@
+#include "buildinfo.h"
+#include "platform/label.h"
+#include "shell/winhelp.h"
+#include "tests/windows/windowtesting.h"
+#include "windows/dialogs/frmabt.h"
+
+#include <QAccessible>
+#include <QTest>
+
+using namespace platform;
+
+class AboutAndHelp : public WindowTest
+{
+protected:
+    void SetUp() override { startProgram(); }
+
+    void about(MainWindow &w, std::function<void(FrmAbt &)> script)
+    {
+        waits.onModal([script](Form &form) {
+            ASSERT_EQ(form.objectName(), "FrmAbt");
+            script(static_cast<FrmAbt &>(form));
+        });
+        w.Command6->click();
+    }
+};
+
+TEST_F(AboutAndHelp, HelpOpensTheViewerOnTheProgramsHelpFileForTheWindowPressed)
+{
+    for (MainWindow *w : both())
+        w->Command4->click();
+    ASSERT_EQ(help.calls.size(), 2u);
+    const QString file = QStringLiteral(OSTREVAN_TEST_DATA "/ostv.hlp");
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(help.calls[i].window, both()[i]);
+        EXPECT_EQ(help.calls[i].helpFile, file);
+        EXPECT_EQ(help.calls[i].command, shell::HELP_FINDER);
+        EXPECT_EQ(help.calls[i].data, 0u);
+    }
+    EXPECT_TRUE(waits.log.isEmpty()); // no message of the program's own
+
+    // A folder that already ends in a separator gets no second one.
+    Program rooted(ProgramServices{{clock, waits, QStringLiteral("/")}, media, icons, help, links},
+                   [] {});
+    rooted.start();
+    rooted.form1().Command4->click();
+    EXPECT_EQ(help.calls.back().helpFile, "/ostv.hlp");
+}
+
+TEST_F(AboutAndHelp, AboutShowsTheBuildsTextsAndItsLinksAskTheDesktopEveryTime)
+{
+    for (MainWindow *w : both()) {
+        links.calls.clear();
+        about(*w, [&](FrmAbt &a) {
+            EXPECT_EQ(a.windowTitle(), "About...");
+            EXPECT_EQ(a.parentWidget(), nullptr);
+            EXPECT_EQ(a.Label7->text(), QStringLiteral("Version ") + buildinfo::Version);
+            EXPECT_EQ(a.Label7->text(), "Version 2.1");
+            EXPECT_EQ(a.Label2->text(), QChar(169) + QStringLiteral(" 2026 Quillanor"));
+            EXPECT_EQ(a.Label6->text(), buildinfo::WebAddress);
+            EXPECT_EQ(a.Label5->text(), buildinfo::SupportAddress);
+            for (Label *link : {a.Label6, a.Label6, a.Label5})
+                QTest::mouseClick(link, Qt::LeftButton);
+            EXPECT_TRUE(a.isVisible()); // the window stays open
+            a.Label2->setCaption("changed");
+            QTest::keyClick(&a, Qt::Key_Return); // OK is the default button
+            EXPECT_FALSE(a.isLoaded());
+        });
+        const QString web = QLatin1String(buildinfo::WebAddress);
+        EXPECT_EQ(links.files(),
+                  (QStringList{web, web, QStringLiteral("mailto:") + buildinfo::SupportAddress}));
+        for (const RecordingLinks::Call &call : links.calls) {
+            EXPECT_EQ(call.operation, "open");
+            EXPECT_TRUE(call.parameters.isEmpty() && call.directory.isEmpty());
+            EXPECT_EQ(call.showCommand, shell::SW_SHOWDEFAULT);
+        }
+    }
+    // Made anew at every showing; the close box closes it as OK does.
+    about(f1(), [&](FrmAbt &a) {
+        EXPECT_EQ(a.Label2->text(), QChar(169) + QStringLiteral(" 2026 Quillanor"));
+        a.close();
+        EXPECT_FALSE(a.isLoaded());
+    });
+    EXPECT_EQ(shown("FrmAbt"), 3);
+}
+
+TEST_F(AboutAndHelp, AScreenReaderFollowsTheLinksAndHearsOkByItsCaption)
+{
+    about(f1(), [&](FrmAbt &a) {
+        for (Label *link : {a.Label6, a.Label5}) {
+            QAccessibleInterface *i = QAccessible::queryAccessibleInterface(link);
+            EXPECT_EQ(i->role(), QAccessible::Link);
+            EXPECT_EQ(i->text(QAccessible::Name), link->text());
+            i->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        }
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(a.Command3)->text(QAccessible::Name), "OK");
+        // And by keyboard: a link takes the focus and Space follows it.
+        a.Label6->setFocus();
+        QTest::keyClick(a.Label6, Qt::Key_Space);
+    });
+    EXPECT_EQ(links.files(), (QStringList{buildinfo::WebAddress,
+                                          QStringLiteral("mailto:") + buildinfo::SupportAddress,
+                                          buildinfo::WebAddress}));
+}

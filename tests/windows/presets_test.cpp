@@ -1,0 +1,205 @@
+#include "platform/label.h"
+#include "settings/registry.h"
+#include "tests/windows/windowtesting.h"
+#include "windows/dialogs/form3.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace platform;
+
+class Presets : public WindowTest
+{
+protected:
+    void SetUp() override { startProgram(); }
+
+    static QStringList stored()
+    {
+        QStringList values;
+        for (const auto &value : store().GetAllOptions(QStringLiteral("Presets")))
+            values << value[0] + '=' + value[1];
+        return values;
+    }
+    static QStringList entries(const Form3 &p)
+    {
+        QStringList list;
+        for (int i = 0; i < p.Combo1->count(); ++i)
+            list << p.Combo1->itemText(i);
+        return list;
+    }
+    // Opens Presets from the window's Presets button with the script.
+    void presets(MainWindow &w, std::function<void(Form3 &)> script)
+    {
+        waits.onModal([script](Form &form) {
+            ASSERT_EQ(form.objectName(), "Form3");
+            script(static_cast<Form3 &>(form));
+        });
+        w.Command7->click();
+    }
+    static void writeHive(const QByteArray &text)
+    {
+        QFile file(settings::hivePath());
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+};
+
+TEST_F(Presets, AddRefusesZeroKeepsDuplicatesAndDoneStoresTheListInOrder)
+{
+    presets(f1(), [&](Form3 &p) {
+        EXPECT_EQ(p.windowTitle(), "Presets");
+        EXPECT_EQ(p.Combo1->count(), 0);
+        EXPECT_FALSE(p.Command2->isEnabled() || p.Command3->isEnabled());
+        EXPECT_FALSE(p.Combo1->isEditable());
+        p.Command1->click();
+        EXPECT_EQ(waits.log.last(), "message|Oops!|Current time is set to 00:00:00. Please set a "
+                                    "time other than this and try again.|exclamation|ok");
+        EXPECT_EQ(p.Combo1->count(), 0);
+        f1().Label3->setText("01");
+        p.Command1->click();
+        p.Command1->click();
+        setTime("01", "30", "00");
+        p.Command1->click();
+        EXPECT_EQ(entries(p), (QStringList{"00:00:01", "00:00:01", "01:30:00"}));
+        EXPECT_EQ(p.Combo1->currentIndex(), 2);
+        EXPECT_TRUE(p.Command2->isEnabled() && p.Command3->isEnabled());
+        EXPECT_TRUE(stored().isEmpty()); // nothing is stored before Done
+        p.Command4->click();
+    });
+    EXPECT_EQ(stored(), (QStringList{"Preset0=00:00:01", "Preset1=00:00:01", "Preset2=01:30:00"}));
+    presets(f1b(), [&](Form3 &p) {
+        EXPECT_EQ(p.parentWidget(), &f1b());
+        EXPECT_EQ(entries(p), (QStringList{"00:00:01", "00:00:01", "01:30:00"}));
+        EXPECT_EQ(p.Combo1->currentText(), "01:30:00");
+    });
+}
+
+TEST_F(Presets, DeleteAsksFirstAndOnlyDoneKeepsTheChange)
+{
+    store().SaveSetting("Presets", "Preset0", "00:05:00");
+    store().SaveSetting("Presets", "Preset1", "00:10:00");
+    presets(f1(), [&](Form3 &p) {
+        waits.answerMessage(MsgResult::No);
+        p.Command2->click();
+        EXPECT_EQ(waits.log.last(), "message|Confirm|Delete selected preset?|question|yesno");
+        EXPECT_EQ(p.Combo1->count(), 2);
+        p.Combo1->setCurrentIndex(0);
+        waits.answerMessage(MsgResult::Yes);
+        p.Command2->click();
+        EXPECT_EQ(entries(p), QStringList{"00:10:00"});
+        waits.answerMessage(MsgResult::Yes);
+        p.Command2->click();
+        EXPECT_EQ(p.Combo1->count(), 0);
+        EXPECT_EQ(p.Combo1->currentIndex(), -1);
+        EXPECT_FALSE(p.Command2->isEnabled() || p.Command3->isEnabled()); // at once
+        // Closed by the close box: nothing stored changes.
+    });
+    EXPECT_EQ(stored(), (QStringList{"Preset0=00:05:00", "Preset1=00:10:00"}));
+    presets(f1(), [&](Form3 &p) {
+        for (int i = 0; i < 2; ++i) {
+            waits.answerMessage(MsgResult::Yes);
+            p.Command2->click();
+        }
+        p.Command4->click();
+    });
+    EXPECT_TRUE(stored().isEmpty());
+    settings::HKEY key = 0;
+    EXPECT_EQ(settings::RegOpenKeyEx(settings::HKEY_CURRENT_USER,
+                                     "Software\\Quillanor\\Ostrevan\\Presets", 0,
+                                     settings::KEY_READ, &key),
+              settings::ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(Presets, LoadSelectedReachesBothWindowsAndTheirSpinButtonsButNotFromAMalformedEntry)
+{
+    qint16 large = 1;
+    f1().size(large);
+    store().SaveSetting("Presets", "Preset0", "12:34:56");
+    store().SaveSetting("Presets", "Preset1", "1:2:3");
+    store().SaveSetting("Presets", "Preset2", "ab:cd:ef");
+    presets(f1b(), [&](Form3 &p) {
+        for (int i : {1, 2}) {
+            p.Combo1->setCurrentIndex(i);
+            p.Command3->click();
+            EXPECT_EQ(timeOf(f1b()), "00:00:00") << i;
+        }
+        p.Combo1->setCurrentIndex(0);
+        p.Command3->click();
+        EXPECT_TRUE(p.isVisible()); // the window stays open
+        p.Command4->click();
+    });
+    EXPECT_EQ(timeOf(f1()), "12:34:56");
+    EXPECT_EQ(timeOf(f1b()), "12:34:56");
+    EXPECT_EQ(f1b().UpDown1->value(), 34);
+    EXPECT_EQ(f1().UpDown3->value(), 56);
+    // Malformed entries are kept as they were.
+    EXPECT_EQ(stored(), (QStringList{"Preset0=12:34:56", "Preset1=1:2:3", "Preset2=ab:cd:ef"}));
+}
+
+TEST_F(Presets, AHandEditedSectionIsShownInOrderAndDoneRewritesItExactly)
+{
+    QByteArray hive =
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan\\Presets]\r\n"
+        "\"Preset0\"=\"00:01:00\"\r\n\"Preset7\"=\"00:07:00\"\r\n"
+        "\"Count\"=dword:00000002\r\n\"Foo\"=\"\xC3\xA9t\xC3\xA9 10:00\"\r\n"
+        "\"Raw\"=hex:01,02\r\n";
+    for (int i = 0; i < 300; ++i)
+        hive += QStringLiteral("\"Extra%1\"=\"%2:00:00\"\r\n")
+                    .arg(i)
+                    .arg(i % 100, 2, 10, QChar('0'))
+                    .toUtf8();
+    hive +=
+        "\r\n[HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan\\Presets\\Sub]\r\n\"x\"=\"y\"\r\n";
+    writeHive(hive);
+    presets(f1(), [&](Form3 &p) {
+        ASSERT_EQ(p.Combo1->count(), 303);
+        EXPECT_EQ(p.Combo1->itemText(0), "00:01:00");
+        EXPECT_EQ(p.Combo1->itemText(1), "00:07:00");
+        EXPECT_EQ(p.Combo1->itemText(2), QString::fromUtf8("\xC3\xA9t\xC3\xA9 10:00"));
+        EXPECT_EQ(p.Combo1->currentIndex(), 302);
+        p.Command4->click();
+    });
+    const QStringList values = stored();
+    ASSERT_EQ(values.size(), 303);
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_TRUE(values[i].startsWith(QStringLiteral("Preset%1=").arg(i)))
+            << values[i].toStdString();
+    EXPECT_EQ(values[2], QString::fromUtf8("Preset2=\xC3\xA9t\xC3\xA9 10:00"));
+}
+
+TEST_F(Presets, DoneWhenTheFileCannotBeWrittenClosesAndKeepsTheFile)
+{
+    store().SaveSetting("Presets", "Preset0", "00:05:00");
+    // A folder where the lock file belongs: no write can take the lock, whoever runs this.
+    ASSERT_TRUE(QDir().mkpath(settings::hivePath() + ".lock"));
+    bool open = true;
+    presets(f1(), [&](Form3 &p) {
+        f1().Label3->setText("09");
+        p.Command1->click();
+        p.Command4->click();
+        open = p.isVisible();
+    });
+    EXPECT_FALSE(open);
+    EXPECT_EQ(stored(), QStringList{"Preset0=00:05:00"});
+}
+
+TEST_F(Presets, AScreenReaderHearsTheListByItsLabelWithItsEntry)
+{
+    store().SaveSetting("Presets", "Preset0", "00:05:00");
+    presets(f1(), [&](Form3 &p) {
+        // The label names the list (a "labelled by" relation, as screen readers on this
+        // desktop expect), and the list tells its entry.
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(p.Combo1);
+        QStringList labels;
+        for (const auto &relation : list->relations(QAccessible::Label))
+            labels << relation.first->text(QAccessible::Name);
+        EXPECT_EQ(labels, QStringList{"Select preset:"});
+        EXPECT_EQ(list->text(QAccessible::Value), "00:05:00");
+        for (CommandButton *b : p.commandButtons())
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name),
+                      b->caption());
+    });
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/form.h"
+#include "settings/catalogue.h"
+
+class Program;
+class QComboBox;
+namespace platform
+{
+class CommandButton;
+class Label;
+} // namespace platform
+
+// The Presets window: times kept by name-less list, stored when Done is pressed.
+class Form3 : public platform::Form
+{
+    Q_OBJECT
+public:
+    Form3(Program &program, QWidget *owner);
+
+    platform::Label *const Label1;           // "Select preset:"
+    QComboBox *const Combo1;                 // the presets
+    platform::CommandButton *const Command1; // Add the time shown
+    platform::CommandButton *const Command2; // Delete selected
+    platform::CommandButton *const Command3; // Load selected
+    platform::CommandButton *const Command4; // Done
+
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+
+protected:
+    void Form_Load() override;
+
+private:
+    void Timer1_Timer();
+
+    Program &program;
+    settings::CRegSettings m_settings = settings::programStore();
+};
