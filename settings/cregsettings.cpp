@@ -133,6 +133,13 @@ bool CRegSettings::SaveSetting(const QString &Section, const QString &Key,
     if (!isKeyPath(path) || !Hive::textData(name, &nameBytes) || !Hive::textData(Setting, &data))
         return false;
     return HiveFile::update([&](Hive &hive) {
+               // The same text again changes nothing, so the file is not rewritten: windows
+               // that write back what they just read cost no write.
+               if (const Hive::Key *key = hive.key(path)) {
+                   const Hive::Entry *stored = Hive::value(*key, name);
+                   if (stored && stored->type == REG_SZ && stored->data == data)
+                       return ERROR_SUCCESS;
+               }
                hive.createKey(path);
                hive.setValue(*hive.key(path), name, REG_SZ, data);
                return ERROR_SUCCESS;

@@ -334,8 +334,19 @@ Hive HiveFile::read()
         reportLoad(file, loaded);
         return Hive();
     }
+    // The same bytes as last time give the same contents: a start-up that reads a large file
+    // several times parses it once. The file is still read at every call, so a change made by
+    // another process or by hand is seen at once.
+    static QMutex cacheGuard;
+    static QByteArray cachedBytes;
+    static Hive cachedHive;
+    QMutexLocker guard(&cacheGuard);
+    if (!cachedBytes.isNull() && loaded.bytes == cachedBytes)
+        return cachedHive;
     Hive hive = Hive::parse(loaded.bytes);
     reportParse(file, loaded.bytes, hive);
+    cachedBytes = loaded.bytes;
+    cachedHive = hive;
     return hive;
 }
 

@@ -2,6 +2,9 @@
 #include "hivetesting.h"
 #include "settings/hive.h"
 
+#include <QFile>
+#include <sys/stat.h>
+
 using namespace hivetesting;
 
 TEST(CRegSettings, SectionsLieBelowCompanyAndApplicationAndEmptyIsThatKey)
@@ -43,6 +46,19 @@ TEST(CRegSettings, EmptyTextIsAValueAMissingValueGivesTheDefaultAndStarIsUnnamed
     EXPECT_FALSE(s.DeleteSetting("Messages", "*"));
     EXPECT_EQ(s.GetSetting("Messages", "*", "gone"), "gone");
     EXPECT_EQ(s.GetSetting("Messages", "MP3 Message"), "no");
+
+    // Saving the text a value already holds leaves the file alone; another text replaces it.
+    // Every save replaces the file with a new one, so its inode tells whether one happened.
+    const auto inode = [] {
+        struct stat info {
+        };
+        return ::stat(QFile::encodeName(hivePath()).constData(), &info) == 0 ? info.st_ino : 0;
+    };
+    const auto before = inode();
+    ASSERT_TRUE(s.SaveSetting("Messages", "MP3 Message", "no"));
+    EXPECT_EQ(inode(), before);
+    ASSERT_TRUE(s.SaveSetting("Messages", "MP3 Message", "yes"));
+    EXPECT_NE(inode(), before);
 }
 
 TEST(CRegSettings, DeletesOneValueOrAWholeSection)
