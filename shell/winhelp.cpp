@@ -227,13 +227,6 @@ public:
     // The document itself answers every resource, so nothing reaches the default loader,
     // which would read a named file.
     HelpPage() { setDocument(new HelpDocumentView(this)); }
-
-    QVariant loadResource(int type, const QUrl &name) override
-    {
-        Q_UNUSED(type);
-        Q_UNUSED(name);
-        return QVariant(QImage());
-    }
 };
 
 // The viewer window. Its parts carry object names ("contents", "indexFilter", "index", "page",
