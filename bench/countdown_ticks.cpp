@@ -4,14 +4,9 @@
 //
 //   bench_countdown_ticks [SECONDS]    (default 125)
 #include "platform/commandbutton.h"
-#include "platform/programfolder.h"
-#include "platform/qttimerservice.h"
 #include "platform/textbox.h"
-#include "platform/waits.h"
-#include "shell/notifyicon.h"
-#include "shell/shellexecute.h"
-#include "shell/winhelp.h"
 #include "tests/support/recordingmedia.h"
+#include "windows/desktop.h"
 #include "windows/main/form1.h"
 #include "windows/program.h"
 
@@ -61,20 +56,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(2, std::atoi(argv[1])) : 125;
 
-    platform::QtTimerService timers;
-    platform::DesktopWaits waits;
+    DesktopServices desktop;
     engine::RecordingMedia media; // the alarm's sound is not what is measured here
-    const auto area = shell::desktopNotifyArea();
-    shell::NotifyIcons icons(*area);
-    const auto help = shell::desktopHelp();
-    const auto links = shell::desktopLinks();
-    Program program(
-        {{timers, waits, platform::programFolder(QCoreApplication::applicationDirPath())},
-         media,
-         icons,
-         *help,
-         *links},
-        [] { QCoreApplication::exit(0); });
+    Program program(desktop.forProgram(media), [] { QCoreApplication::exit(0); });
     program.start();
     Form1 &form = program.form1();
     form.Label2->setText(QString::number(seconds / 3600).rightJustified(2, '0'));
