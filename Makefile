@@ -8,7 +8,9 @@ SOURCES = $(shell git ls-files --cached --others --exclude-standard -- '*.cpp' '
 
 .PHONY: run test build deps configure clean format-check sanitize package
 
-run: build
+# Only the program and the files it reads: the tests and benchmarks wait for `make test`.
+run: configure
+	cmake --build $(BUILD) --target ostrevan ostrevan_data
 	$(BUILD)/app/ostrevan
 
 # Formatting, the whole suite, then the whole suite again under the sanitizers.
