@@ -155,8 +155,6 @@ TEST(BadHiveFile, UnwritablePathsFailWithoutHarm)
         EXPECT_FALSE(s.SaveSetting("Options", "Size", "2"));
         EXPECT_FALSE(s.DeleteSetting("Options"));
         EXPECT_FALSE(s.ReplaceSection("Presets", {{"Preset0", "00:00:01"}}));
-        HKEY key = 0;
-        EXPECT_EQ(create("Software\\X", &key), ERROR_REGISTRY_IO_FAILED);
         EXPECT_LT(timer.elapsed(), 1000) << "a lock that can never be taken is not waited for";
         EXPECT_FALSE(catcher.warnings().isEmpty()) << "the failure is reported";
         EXPECT_LE(catcher.warnings().size(), 2) << "once for reading, once for writing";
@@ -213,13 +211,13 @@ TEST(BadHiveFile, SpecialOrHugeFilesGiveDefaultsAtOnce)
         if (!c.linkTo.isEmpty()) {
             if (!c.bytes.isEmpty())
                 writeFile(c.linkTo, c.bytes);
-            ASSERT_TRUE(QFile::link(c.linkTo, hivePath()));
+            ASSERT_TRUE(QFile::link(c.linkTo, HiveFile::path()));
         } else if (c.bytes.isEmpty()) {
-            ASSERT_EQ(::mkfifo(QFile::encodeName(hivePath()).constData(), 0600), 0);
+            ASSERT_EQ(::mkfifo(QFile::encodeName(HiveFile::path()).constData(), 0600), 0);
         } else {
             writeHive(c.bytes);
         }
-        const QString linkTarget = QFileInfo(hivePath()).symLinkTarget();
+        const QString linkTarget = QFileInfo(HiveFile::path()).symLinkTarget();
         // In a process of its own: a read that never ends must not take this test with it.
         QProcess program;
         program.start(SETTINGS_WRITER, {"startup", "Options", "Size", "2"});
@@ -235,17 +233,17 @@ TEST(BadHiveFile, SpecialOrHugeFilesGiveDefaultsAtOnce)
         case Read:
             EXPECT_EQ(result, "1|1|2");
             EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
-            EXPECT_EQ(QFileInfo(hivePath()).size(), c.bytes.size());
+            EXPECT_EQ(QFileInfo(HiveFile::path()).size(), c.bytes.size());
             // Nothing is written that could not be read again.
             program.start(SETTINGS_WRITER, {"save", "Options", "Size", "22"});
             ASSERT_TRUE(program.waitForFinished(5000));
             EXPECT_EQ(program.exitCode(), 1) << "a save that makes the file too large fails";
-            EXPECT_EQ(QFileInfo(hivePath()).size(), c.bytes.size());
+            EXPECT_EQ(QFileInfo(HiveFile::path()).size(), c.bytes.size());
             break;
         case LeftAlone:
             EXPECT_EQ(result, "default|0|default");
             EXPECT_EQ(warnings.size(), 1) << warnings.join('\n').toStdString();
-            EXPECT_EQ(QFileInfo(hivePath()).symLinkTarget(), linkTarget);
+            EXPECT_EQ(QFileInfo(HiveFile::path()).symLinkTarget(), linkTarget);
             EXPECT_EQ(folderEntries(), QStringList{"hkcu.reg"});
             break;
         case MovedAside:
