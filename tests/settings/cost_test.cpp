@@ -13,8 +13,6 @@ TEST(HiveCost, EachCallReadsTheFileOnce)
     ASSERT_TRUE(s.SaveSetting("Presets", "Preset0", "00:01:00"));
     ASSERT_TRUE(s.SaveSetting("Presets", "Preset1", "00:02:00"));
     OpenCounter counter;
-    ASSERT_TRUE(counter.isWatching());
-    counter.take();
     const struct {
         const char *what;
         std::function<bool()> call;
@@ -26,13 +24,11 @@ TEST(HiveCost, EachCallReadsTheFileOnce)
         {"SaveSetting of the same text", [&] { return s.SaveSetting("Options", "New", "1"); }},
         {"SaveSetting in a new section", [&] { return s.SaveSetting("Fresh", "A", "1"); }},
         {"DeleteSetting of a value", [&] { return s.DeleteSetting("Options", "New"); }},
-        {"DeleteSetting of a missing value", [&] { return !s.DeleteSetting("Options", "New"); }},
         {"DeleteSetting of a section", [&] { return s.DeleteSetting("Fresh"); }},
         {"ReplaceSection",
          [&] {
              return s.ReplaceSection("Presets", {{"Preset0", "00:00:05"}});
          }},
-        {"ReplaceSection with nothing", [&] { return s.ReplaceSection("Presets", {}); }},
     };
     for (const auto &c : calls) {
         SCOPED_TRACE(c.what);
