@@ -3,6 +3,7 @@
 #include "settings/hive.h"
 
 #include <QFile>
+#include <functional>
 #include <sys/stat.h>
 
 using namespace hivetesting;
@@ -194,4 +195,36 @@ TEST(CRegSettings, TextRoundTripsExactly)
         EXPECT_FALSE(s.SaveSetting("Round", QString(half), "text"));
     }
     EXPECT_TRUE(readHive() == written);
+}
+
+// Timings are in bench/settings_cost.cpp; what a call costs is told here by what it does.
+TEST(CRegSettings, EachCallReadsTheFileOnce)
+{
+    const CRegSettings s = store();
+    ASSERT_TRUE(s.SaveSetting("Options", "Size", "1"));
+    ASSERT_TRUE(s.SaveSetting("Presets", "Preset0", "00:01:00"));
+    ASSERT_TRUE(s.SaveSetting("Presets", "Preset1", "00:02:00"));
+    OpenCounter counter;
+    const struct {
+        const char *what;
+        std::function<bool()> call;
+    } calls[] = {
+        {"GetSetting of a value", [&] { return s.GetSetting("Options", "Size") == "1"; }},
+        {"GetSetting in a missing section", [&] { return s.GetSetting("None", "No", "d") == "d"; }},
+        {"GetAllOptions", [&] { return s.GetAllOptions("Presets").size() == 2; }},
+        {"SaveSetting of a new value", [&] { return s.SaveSetting("Options", "New", "1"); }},
+        {"SaveSetting of the same text", [&] { return s.SaveSetting("Options", "New", "1"); }},
+        {"SaveSetting in a new section", [&] { return s.SaveSetting("Fresh", "A", "1"); }},
+        {"DeleteSetting of a value", [&] { return s.DeleteSetting("Options", "New"); }},
+        {"DeleteSetting of a section", [&] { return s.DeleteSetting("Fresh"); }},
+        {"ReplaceSection",
+         [&] {
+             return s.ReplaceSection("Presets", {{"Preset0", "00:00:05"}});
+         }},
+    };
+    for (const auto &c : calls) {
+        SCOPED_TRACE(c.what);
+        EXPECT_TRUE(c.call());
+        EXPECT_EQ(counter.take(), 1);
+    }
 }
