@@ -1,5 +1,6 @@
 // The cost of the settings file as it grows: the calls start-up and the Presets window make, on
-// files of several shapes, each next to the same call on an empty file (the floor). Every
+// files of several shapes, each next to the same call on an empty file (the floor); and the
+// first write's cost when a lock file is left in place, next to taking a fresh lock. Every
 // figure is the median of RUNS calls, in a settings folder of its own; one line per figure,
 // "name: value unit".
 //
@@ -10,11 +11,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -34,14 +39,18 @@ bool writeHive(const QByteArray &bytes)
            file.write(bytes) == bytes.size();
 }
 
-// Median in milliseconds of `runs` calls; the file is written anew before each so a call that
-// writes measures the same thing every time.
-double median(int runs, const QByteArray &file, const std::function<bool()> &call)
+// Median in milliseconds of `runs` calls; the file (and the lock file, when given) is written
+// anew before each so a call that writes measures the same thing every time.
+double median(int runs, const QByteArray &file, const std::function<bool()> &call,
+              const QByteArray *lock = nullptr)
 {
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
-        if (!writeHive(file))
+        QFile lockFile(hiveFile() + QStringLiteral(".lock"));
+        if (!writeHive(file) || (lock && (!lockFile.open(QIODevice::WriteOnly) ||
+                                          lockFile.write(*lock) != lock->size())))
             std::exit(1);
+        lockFile.close();
         QElapsedTimer timer;
         timer.start();
         const bool ok = call();
@@ -118,5 +127,38 @@ int main(int argc, char **argv)
     print(
         "settings ReplaceSection(\"Presets\"), 10,000 presets, empty file (floor)", runs,
         median(runs, empty, [&] { return store.ReplaceSection(QStringLiteral("Presets"), list); }));
+
+    // Files of other shapes, which once cost time growing with the square of their size.
+    QByteArray keys = "REGEDIT4\n\n";
+    for (int i = 0; i < 20000; ++i)
+        keys += '[' + AppKey + "\\Options\\K" + QByteArray::number(i) + "]\n\"V\"=\"1\"\n";
+    QByteArray bytes = "REGEDIT4\n\n[" + AppKey + "\\Options]\n\"Blob\"=hex:00";
+    for (int i = 1; i < 300000; ++i)
+        bytes += i % 25 == 0 ? ",\\\n  00" : ",00";
+    bytes += "\n\"Size\"=\"1\"\n";
+    const auto save = [&] {
+        return store.SaveSetting(QStringLiteral("Options"), QStringLiteral("Size"),
+                                 QStringLiteral("2"));
+    };
+    print("settings SaveSetting, 20,000 keys", runs, median(runs, keys, save));
+    print("settings SaveSetting, a value of 300,000 bytes", runs, median(runs, bytes, save));
+    print("settings SaveSetting, empty file (floor)", runs, median(runs, empty, save));
+
+    // A lock file left in place: start-up's first write takes it over.
+    pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const QByteArray dead =
+        QByteArray::number(gone) + "\nw\n" + QSysInfo::machineHostName().toUtf8() + "\n";
+    const QByteArray garbage(100 * 1024, '\xff');
+    print("settings SaveSetting, a lock left by a process that is gone", runs,
+          median(runs, empty, save, &dead));
+    print("settings SaveSetting, a lock file of 100 kB of garbage", runs,
+          median(runs, empty, save, &garbage));
+    print("QLockFile taking a fresh lock and letting it go (floor)", runs, median(runs, empty, [] {
+              QLockFile lock(hiveFile() + QStringLiteral(".lock"));
+              return lock.tryLock(0);
+          }));
     return 0;
 }

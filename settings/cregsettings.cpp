@@ -1,7 +1,6 @@
 #include "settings/cregsettings.h"
 
 #include "settings/hivefile.h"
-#include "settings/registry.h"
 
 namespace settings
 {
@@ -44,6 +43,16 @@ bool isKeyPath(const QString &path)
     return !path.split(u'\\').contains(QString());
 }
 
+// True when the value holds text that reads as data's: the same bytes, or bytes that are not
+// UTF-8 (half of a surrogate pair a hand editor put there, say) and read as it. Writing back
+// what was read then keeps them byte for byte.
+bool holdsText(const Hive::Entry *stored, const QByteArray &data)
+{
+    return stored && stored->type == REG_SZ &&
+           (stored->data == data ||
+            (!stored->data.isEmpty() && Hive::dataText(stored->data) == Hive::dataText(data)));
+}
+
 } // namespace
 
 CRegSettings::CRegSettings() : m_company(FallbackCompany), m_appName(ProductName) {}
@@ -61,8 +70,8 @@ void CRegSettings::setAppName(const QString &NewVal)
     m_appName = name.isEmpty() ? ProductName : name;
 }
 
-// Each call below works on one reading of the file (HiveFile::read for the readers, the
-// locked HiveFile::update for the writers) and does on it what the registry calls would do.
+// Each call below works on one reading of the file: HiveFile::read for the readers, the
+// locked HiveFile::update for the writers.
 
 bool CRegSettings::DeleteSetting(const QString &Section, const QString &Key) const
 {
@@ -135,11 +144,9 @@ bool CRegSettings::SaveSetting(const QString &Section, const QString &Key,
     return HiveFile::update([&](Hive &hive) {
                // The same text again changes nothing, so the file is not rewritten: windows
                // that write back what they just read cost no write.
-               if (const Hive::Key *key = hive.key(path)) {
-                   const Hive::Entry *stored = Hive::value(*key, name);
-                   if (stored && stored->type == REG_SZ && stored->data == data)
-                       return ERROR_SUCCESS;
-               }
+               if (const Hive::Key *key = hive.key(path);
+                   key && holdsText(Hive::value(*key, name), data))
+                   return ERROR_SUCCESS;
                hive.createKey(path);
                hive.setValue(*hive.key(path), name, REG_SZ, data);
                return ERROR_SUCCESS;
@@ -171,8 +178,13 @@ bool CRegSettings::ReplaceSection(const QString &Section,
                }
                hive.createKey(path);
                Hive::Key &key = *hive.key(path);
+               std::vector<std::pair<QString, QByteArray>> stored = entries;
+               for (auto &[name, data] : stored) {
+                   if (const Hive::Entry *old = Hive::value(key, name); holdsText(old, data))
+                       data = old->data;
+               }
                hive.clearValues(key);
-               for (const auto &[name, data] : entries)
+               for (const auto &[name, data] : stored)
                    hive.setValue(key, name, REG_SZ, data);
                return ERROR_SUCCESS;
            }) == ERROR_SUCCESS;

@@ -23,7 +23,7 @@ public:
     QString AppName() const { return m_appName; }
     void setAppName(const QString &NewVal);
 
-    // An empty Key deletes the whole section. True when the final registry call succeeded.
+    // An empty Key deletes the whole section. True when something was deleted.
     bool DeleteSetting(const QString &Section, const QString &Key = {}) const;
     // Name and text of every text value of the section, in creation order; empty when none.
     std::vector<std::array<QString, 2>> GetAllOptions(const QString &Section) const;

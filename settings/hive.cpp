@@ -1,7 +1,5 @@
 #include "settings/hive.h"
 
-#include "settings/registry.h"
-
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>

@@ -9,6 +9,11 @@
 namespace settings
 {
 
+// Value types, numbered as the registry numbers them in "hex(<type>):".
+inline constexpr quint32 REG_SZ = 1; // UTF-8 text and one terminating zero
+inline constexpr quint32 REG_BINARY = 3;
+inline constexpr quint32 REG_DWORD = 4; // four bytes, least significant first
+
 // The contents of a hive file: keys in file order, each with its values in creation order.
 // Parsing is lenient per line: a line it cannot read is skipped and recorded, so the caller can
 // keep the original before a rewrite drops it. Entries loaded from the file keep their text and

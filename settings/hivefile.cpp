@@ -1,7 +1,5 @@
 #include "settings/hivefile.h"
 
-#include "settings/registry.h"
-
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -13,10 +11,12 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QThread>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,11 +27,15 @@ namespace
 {
 
 // A write holds the lock for milliseconds. A lock left by a process that died is taken over at
-// once (its process is gone); the age limit only frees a lock whose holder hangs or runs on
-// another machine, so a write never waits for ever.
+// once (its process is gone, or see breakAbandonedLock); the age limit only frees a lock whose
+// holder hangs or runs on another machine, so a write never waits for ever.
 constexpr int StaleLockMs = 5000;
 constexpr int LockWaitMs = 6000;
-constexpr int EmptyLockMs = 1000;
+// QLockFile creates its lock file, locks it with flock() and writes its process id into it
+// within microseconds: an empty lock file this old that nobody has locked has no holder.
+constexpr qint64 EmptyLockMs = 200;
+// More than QLockFile ever writes: a process id, a program and a host name, two ids.
+constexpr qint64 LockInfoMax = 4096;
 
 enum class Load { Missing, Ok, TooLarge, Special, Failed };
 
@@ -266,22 +270,96 @@ bool moveAside(const QString &file, QString *copyName)
     return false;
 }
 
-// A writer killed between creating the lock file and writing its process id into it leaves an
-// empty lock that QLockFile can only judge by its age. The id follows the creation within
-// microseconds, so an empty lock a second old has no holder.
-void breakEmptyLock(const QString &lockName)
+enum class LockText { Readable, Empty, Garbage };
+
+// What QLockFile can make of a lock file that starts with head: a process id it checks, or the
+// start of one being written right now; or nothing, and then it judges the lock by its age.
+LockText lockText(QByteArrayView head, qint64 size)
 {
-    const auto abandoned = [&] {
-        const QFileInfo info(lockName);
-        return info.exists() && info.size() == 0 &&
-               qAbs(info.lastModified().msecsTo(QDateTime::currentDateTime())) > EmptyLockMs;
-    };
-    if (!abandoned())
-        return;
+    if (size == 0)
+        return LockText::Empty;
+    const qsizetype end = head.indexOf('\n');
+    const QByteArrayView pid = end < 0 ? head : head.first(end);
+    const bool digits =
+        !pid.isEmpty() && pid.size() <= 19 &&
+        std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool zero = std::all_of(pid.begin(), pid.end(), [](char c) { return c == '0'; });
+    return size > LockInfoMax || !digits || (end >= 0 && zero) ? LockText::Garbage
+                                                               : LockText::Readable;
+}
+
+// A lock file QLockFile cannot read (empty, or garbage) it judges by its age alone, so start-up
+// would wait StaleLockMs behind it. But a live holder keeps its lock file locked with flock()
+// from its creation on, and no holder writes garbage: such a file that nobody has locked is
+// removed at once, an empty one as soon as it is older than a lock file ever stays empty.
+void breakAbandonedLock(const QString &lockName)
+{
     // The guard QLockFile itself takes to remove a stale lock, so no two removers race.
     QLockFile guard(lockName + QStringLiteral(".rmlock"));
-    if (guard.tryLock(0) && abandoned())
-        QFile::remove(lockName);
+    if (!guard.tryLock(0))
+        return;
+    const QByteArray name = QFile::encodeName(lockName);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return;
+    struct stat info {
+    };
+    bool abandoned = false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        char head[32];
+        const ssize_t got = ::read(fd, head, sizeof head);
+        switch (lockText(QByteArrayView(head, std::max<ssize_t>(got, 0)), info.st_size)) {
+        case LockText::Readable:
+            break;
+        case LockText::Garbage:
+            abandoned = got >= 0;
+            break;
+        case LockText::Empty: {
+            timespec now{};
+            ::clock_gettime(CLOCK_REALTIME, &now);
+            const qint64 ageMs = qint64(now.tv_sec - info.st_mtim.tv_sec) * 1000 +
+                                 (now.tv_nsec - info.st_mtim.tv_nsec) / 1000000;
+            abandoned = qAbs(ageMs) > EmptyLockMs;
+            break;
+        }
+        }
+    }
+    // Still the same file: not removed and created anew since it was opened.
+    struct stat current {
+    };
+    if (abandoned && ::lstat(name.constData(), &current) == 0 && current.st_ino == info.st_ino &&
+        current.st_dev == info.st_dev)
+        ::unlink(name.constData());
+    ::close(fd);
+}
+
+// QSaveFile writes the new file under a temporary name beside the file it replaces (its name, a
+// dot and six letters: hkcu.reg.AbCdEf) and renames that over it. A writer that dies between
+// the two leaves that file behind, and its lock with it. The next writer, which found the lock in
+// place, removes such files once it holds the lock itself: no live writer can be writing one
+// then, since every writer opens its QSaveFile only under the lock.
+void removeLeftovers(const QString &file)
+{
+    // QSaveFile writes beside the file a link leads to.
+    QFileInfo target(file);
+    for (int depth = 0; depth < 64 && target.isSymLink(); ++depth)
+        target.setFile(target.symLinkTarget());
+    const QString prefix = target.fileName() + u'.';
+    const QDir folder = target.absoluteDir();
+    const QStringList names =
+        folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString &name : names) {
+        const QStringView tail = QStringView(name).sliced(std::min(prefix.size(), name.size()));
+        const bool letters = tail.size() == 6 && std::all_of(tail.begin(), tail.end(), [](QChar c) {
+                                 return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+                             });
+        struct stat info {
+        };
+        const QByteArray path = QFile::encodeName(folder.filePath(name));
+        if (name.startsWith(prefix) && letters && ::lstat(path.constData(), &info) == 0 &&
+            S_ISREG(info.st_mode))
+            ::unlink(path.constData());
+    }
 }
 
 // Something no lock can ever be taken past: QLockFile would take a folder or a pipe in the
@@ -303,15 +381,20 @@ QString lockObstacle(const QString &folder, const QString &lockName)
 
 // QLockFile's own waiting backs off to seconds between tries; writes here are short, so a
 // waiter tries again every few milliseconds and gets its turn as soon as the holder is done.
-bool takeLock(QLockFile &lock)
+// *found tells whether a lock was in place before this one was taken.
+bool takeLock(QLockFile &lock, bool *found)
 {
+    struct stat info {
+    };
+    *found = ::lstat(QFile::encodeName(lock.fileName()).constData(), &info) == 0;
     const QDeadlineTimer deadline(LockWaitMs);
     for (;;) {
         if (lock.tryLock(0))
             return true;
+        *found = true;
         if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
             return false;
-        breakEmptyLock(lock.fileName());
+        breakAbandonedLock(lock.fileName());
         QThread::msleep(QRandomGenerator::global()->bounded(2, 12));
     }
 }
@@ -366,11 +449,14 @@ qint32 HiveFile::update(const std::function<qint32(Hive &)> &change)
         return failWrite(file, obstacle);
     QLockFile lock(lockName);
     lock.setStaleLockTime(StaleLockMs);
-    if (!takeLock(lock)) {
+    bool found = false;
+    if (!takeLock(lock, &found)) {
         return failWrite(file, lock.error() == QLockFile::LockFailedError
                                    ? QStringLiteral("another process holds its lock")
                                    : QStringLiteral("its lock file cannot be created"));
     }
+    if (found)
+        removeLeftovers(file);
 
     // Read again under the lock: what another process wrote a moment ago must be kept.
     const Loaded loaded = load(file);
@@ -418,6 +504,7 @@ qint32 HiveFile::update(const std::function<qint32(Hive &)> &change)
                                     .arg(file, copyName);
     }
 
+    // Opened only now, under the lock: see removeLeftovers.
     QSaveFile save(file);
     if (!save.open(QIODevice::WriteOnly) || save.write(out) != out.size() || !save.commit())
         return failWrite(file, save.errorString());

@@ -8,6 +8,13 @@
 namespace settings
 {
 
+// Results of a change made through HiveFile::update.
+inline constexpr qint32 ERROR_SUCCESS = 0;
+inline constexpr qint32 ERROR_FILE_NOT_FOUND = 2;
+inline constexpr qint32 ERROR_ACCESS_DENIED = 5;
+// The hive file could not be read for a write, locked, or written.
+inline constexpr qint32 ERROR_REGISTRY_IO_FAILED = 1016;
+
 // The per-user hive file. Nothing is kept between calls: every read loads the file afresh, and
 // every change is made under a lock file on the freshly read contents and saved atomically, so
 // several running copies of the program never lose each other's writes and a crash leaves

@@ -6,7 +6,6 @@
 //   come back exactly as they went in.
 // A broken promise prints what broke and aborts, which libFuzzer and the plain driver report.
 #include "settings/hive.h"
-#include "settings/registry.h"
 
 #include <QStringList>
 #include <cstdint>

@@ -2,6 +2,9 @@
 #include "hivetesting.h"
 #include "warningcatcher.h"
 
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
 using namespace hivetesting;
 
 TEST(HiveFormat, WritesRegedit4TextWithEscapesAndKeysInCreationOrder)
@@ -41,17 +44,26 @@ TEST(HiveFormat, ForeignValuesCommentsAndKeysSurviveARewriteByteForByte)
                                "\"Lines\"=hex(7):61,00,62,00,00\n"
                                "\"Quad\"=hex(b):01,00,00,00,00,00,00,00\n"
                                "\"Empty\"=hex(1):\n"
-                               "\"Upper\"=DWORD:0000FFFF\n";
+                               "\"Upper\"=DWORD:0000FFFF\n"
+                               "\"Half\"=hex(1):ed,a0,80,00\n"; // half a surrogate pair: no text
+    const QByteArray presets = "[HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan\\Presets]\n"
+                               "\"Preset0\"=hex(1):ed,b0,80,00\n";
     const QByteArray elsewhere = "[HKEY_LOCAL_MACHINE\\Software\\Elsewhere]\n\"Other\"=\"root\"\n";
-    writeHive("REGEDIT4\n\n; kept by hand\n\n" + options + '\n' + elsewhere);
+    writeHive("REGEDIT4\n\n; kept by hand\n\n" + options + '\n' + presets + '\n' + elsewhere);
     WarningCatcher catcher;
-    ASSERT_TRUE(store().SaveSetting("Options", "Size", "1"));
+    const CRegSettings s = store();
+    ASSERT_TRUE(s.SaveSetting("Options", "Size", "1"));
+    // Texts written back as they were read, as start-up and the Presets window do.
+    ASSERT_TRUE(s.SaveSetting("Options", "Half", s.GetSetting("Options", "Half")));
+    Rows list = s.GetAllOptions("Presets");
+    list.push_back({"Preset1", "00:00:05"});
+    ASSERT_TRUE(s.ReplaceSection("Presets", list));
     EXPECT_TRUE(catcher.warnings().isEmpty()) << catcher.warnings().join('\n').toStdString();
     EXPECT_TRUE(backups().isEmpty());
-    // The new value is added; everything else stays as it was, and the keys the file implies
+    // The new values are added; everything else stays as it was, and the keys the file implies
     // (the parents of its key lines) get no lines of their own.
-    EXPECT_EQ(readHive(),
-              "REGEDIT4\n\n; kept by hand\n\n" + options + "\"Size\"=\"1\"\n\n" + elsewhere + '\n');
+    EXPECT_EQ(readHive(), "REGEDIT4\n\n; kept by hand\n\n" + options + "\"Size\"=\"1\"\n\n" +
+                              presets + "\"Preset1\"=\"00:00:05\"\n\n" + elsewhere + '\n');
 }
 
 TEST(HiveFormat, ReadsWindowsLineEndsAndAByteOrderMark)
@@ -60,7 +72,7 @@ TEST(HiveFormat, ReadsWindowsLineEndsAndAByteOrderMark)
               "\\Options]\r\n\"Size\"=\"1\"\r\n\"Blob\"=hex:01,\\\r\n  02\r\n");
     WarningCatcher catcher;
     EXPECT_EQ(store().GetSetting("Options", "Size"), "1");
-    EXPECT_EQ(query(openKey("Software\\Quillanor\\Ostrevan\\Options"), "Blob"), "\x01\x02");
+    EXPECT_EQ(valueData("Options", "Blob"), "\x01\x02");
     EXPECT_TRUE(catcher.warnings().isEmpty());
 }
 
@@ -70,8 +82,20 @@ TEST(HiveFormat, ALinkedFileStaysALink)
     const QString target = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + "/dot/hkcu.reg";
     writeFile(target, "REGEDIT4\n\n");
     QDir().mkpath(folder());
-    ASSERT_TRUE(QFile::link(target, hivePath()));
+    ASSERT_TRUE(QFile::link(target, HiveFile::path()));
     ASSERT_TRUE(store().SaveSetting("Options", "Size", "1"));
-    EXPECT_TRUE(QFileInfo(hivePath()).isSymLink());
+    EXPECT_TRUE(QFileInfo(HiveFile::path()).isSymLink());
     EXPECT_TRUE(fileBytes(target).contains("\"Size\"=\"1\""));
+}
+
+TEST(HiveFormat, FileLiesBelowTheHomeFolderWithoutAnAbsoluteConfigFolder)
+{
+    QTemporaryDir home;
+    const QByteArray savedHome = qgetenv("HOME");
+    const auto restore = qScopeGuard([&] { qputenv("HOME", savedHome); });
+    qputenv("HOME", home.path().toLocal8Bit());
+    for (const char *value : {"", "relative/config", static_cast<const char *>(nullptr)}) {
+        value ? qputenv("XDG_CONFIG_HOME", value) : qunsetenv("XDG_CONFIG_HOME");
+        EXPECT_EQ(HiveFile::path(), home.path() + "/.config/ostrevan/hkcu.reg");
+    }
 }

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "settings/cregsettings.h"
-#include "settings/registry.h"
+#include "settings/hivefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 // Helpers for the tests around the hive file of the current test's settings folder.
 namespace hivetesting
@@ -16,13 +18,12 @@ namespace hivetesting
 using namespace settings;
 using Rows = std::vector<std::array<QString, 2>>;
 
-inline constexpr const char *AppPath = "Software\\Quillanor\\Ostrevan";
 inline constexpr const char *AppKey = "HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan";
 
 // The settings folder the library uses right now.
 inline QString folder()
 {
-    return QFileInfo(hivePath()).absolutePath();
+    return QFileInfo(HiveFile::path()).absolutePath();
 }
 
 inline QByteArray fileBytes(const QString &path)
@@ -42,12 +43,12 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
 
 inline QByteArray readHive()
 {
-    return fileBytes(hivePath());
+    return fileBytes(HiveFile::path());
 }
 
 inline void writeHive(const QByteArray &bytes)
 {
-    writeFile(hivePath(), bytes);
+    writeFile(HiveFile::path(), bytes);
 }
 
 // The text of a file that holds the given lines below the "Options" section.
@@ -77,43 +78,44 @@ inline CRegSettings store()
     return s;
 }
 
-// A key below HKEY_CURRENT_USER, or 0 when it cannot be opened.
-inline HKEY openKey(const char *path, REGSAM access = KEY_ALL_ACCESS)
+// The bytes of a value of the section as the file holds them, or "<none>".
+inline QByteArray valueData(const QString &section, const QString &name)
 {
-    HKEY key = 0;
-    return RegOpenKeyEx(HKEY_CURRENT_USER, path, 0, access, &key) == ERROR_SUCCESS ? key : 0;
+    const Hive hive = HiveFile::read();
+    const Hive::Key *key = hive.key(QString(AppKey) + u'\\' + section);
+    const Hive::Entry *entry = key ? Hive::value(*key, name) : nullptr;
+    return entry ? entry->data : "<none>";
 }
 
-inline LONG create(const char *path, HKEY *key, DWORD *disposition = nullptr)
+// Counts the openings of a file in the settings folder, as the kernel reports them.
+class OpenCounter
 {
-    return RegCreateKeyEx(HKEY_CURRENT_USER, path, 0, "", 0, KEY_ALL_ACCESS, nullptr, key,
-                          disposition);
-}
+public:
+    explicit OpenCounter(const QString &name = QStringLiteral("hkcu.reg")) : m_name(name.toUtf8())
+    {
+        QDir().mkpath(folder());
+        m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        EXPECT_GE(::inotify_add_watch(m_fd, QFile::encodeName(folder()).constData(), IN_OPEN), 0);
+    }
+    ~OpenCounter() { ::close(m_fd); }
+    // Openings since the last call.
+    int take()
+    {
+        int opens = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                opens += event->len > 0 && m_name == event->name;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        return opens;
+    }
 
-inline HKEY createKey(const char *path)
-{
-    HKEY key = 0;
-    EXPECT_EQ(create(path, &key), ERROR_SUCCESS) << path;
-    return key;
-}
-
-inline LONG setText(HKEY key, const char *name, const QByteArray &text)
-{
-    const QByteArray data = text + '\0';
-    return RegSetValueEx(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.constData()),
-                         DWORD(data.size()));
-}
-
-// The bytes of a value, or "<error N>" when the query fails.
-inline QByteArray query(HKEY key, const char *name, DWORD *type = nullptr)
-{
-    DWORD length = 0;
-    LONG result = RegQueryValueEx(key, name, nullptr, type, nullptr, &length);
-    QByteArray data(length, '\0');
-    if (result == ERROR_SUCCESS)
-        result = RegQueryValueEx(key, name, nullptr, type, reinterpret_cast<BYTE *>(data.data()),
-                                 &length);
-    return result == ERROR_SUCCESS ? data : "<error " + QByteArray::number(result) + '>';
-}
+private:
+    QByteArray m_name;
+    int m_fd = -1;
+};
 
 } // namespace hivetesting

@@ -1,5 +1,5 @@
 #include "platform/label.h"
-#include "settings/registry.h"
+#include "settings/hivefile.h"
 #include "tests/windows/windowtesting.h"
 #include "windows/dialogs/form3.h"
 
@@ -40,7 +40,7 @@ protected:
     }
     static void writeHive(const QByteArray &text)
     {
-        QFile file(settings::hivePath());
+        QFile file(settings::HiveFile::path());
         QDir().mkpath(QFileInfo(file).absolutePath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text);
@@ -106,11 +106,8 @@ TEST_F(Presets, DeleteAsksFirstAndOnlyDoneKeepsTheChange)
         p.Command4->click();
     });
     EXPECT_TRUE(stored().isEmpty());
-    settings::HKEY key = 0;
-    EXPECT_EQ(settings::RegOpenKeyEx(settings::HKEY_CURRENT_USER,
-                                     "Software\\Quillanor\\Ostrevan\\Presets", 0,
-                                     settings::KEY_READ, &key),
-              settings::ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(settings::HiveFile::read().exists(
+        "HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan\\Presets"));
 }
 
 TEST_F(Presets, LoadSelectedReachesBothWindowsAndTheirSpinButtonsButNotFromAMalformedEntry)
@@ -174,7 +171,7 @@ TEST_F(Presets, DoneWhenTheFileCannotBeWrittenClosesAndKeepsTheFile)
 {
     store().SaveSetting("Presets", "Preset0", "00:05:00");
     // A folder where the lock file belongs: no write can take the lock, whoever runs this.
-    ASSERT_TRUE(QDir().mkpath(settings::hivePath() + ".lock"));
+    ASSERT_TRUE(QDir().mkpath(settings::HiveFile::path() + ".lock"));
     bool open = true;
     presets(f1(), [&](Form3 &p) {
         f1().Label3->setText("09");
