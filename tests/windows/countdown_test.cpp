@@ -150,8 +150,8 @@ TEST_F(Countdown, WhatIsTypedWhileCountingReachesTheCountdownOnlyAsTwoDigits)
     focus(f1b().Label2, false);
     // A field the tick decrements counts as the digits it holds, nothing as zero.
     typeOver(f1b().Label3, "5");
-    clock.advance(1000);
-    EXPECT_EQ(timeOf(f1()), "12:00:04");
+    clock.stall(3000); // a late tick counts on from what was typed
+    EXPECT_EQ(timeOf(f1()), "12:00:02");
     f1b().Label3->setText("x"); // what no person can type, the program never writes -1 for
     clock.advance(1000);
     EXPECT_EQ(timeOf(f1()), "11:59:59");
@@ -164,14 +164,28 @@ TEST_F(Countdown, WhatIsTypedWhileCountingReachesTheCountdownOnlyAsTwoDigits)
     EXPECT_TRUE(f1().sec->isEnabled());
 }
 
-TEST_F(Countdown, MinutesAndSecondsAboveFiftyNineCountDownAsTyped)
+TEST_F(Countdown, ALateTickTakesEveryWholeSecondPassedAndRingsAtOnceWhenZeroWasPassed)
 {
-    setTime("00", "75", "80");
-    f1().Command1->click();
-    clock.advance(1000);
-    EXPECT_EQ(timeOf(f1()), "00:75:79");
-    clock.advance(80 * 1000);
-    EXPECT_EQ(timeOf(f1b()), "00:74:59");
+    // {start, ms on time, ms stalled, after the late tick, on the next beat}
+    const std::tuple<const char *, int, int, const char *, const char *> rows[] = {
+        {"00:00:20", 500, 2000, "00:00:18", "00:00:17"},  // 1.5 s late
+        {"00:00:20", 1000, 9000, "00:00:10", "00:00:09"}, // 8 s late
+        {"01:00:03", 0, 8000, "00:59:55", "00:59:54"},
+        {"00:75:80", 1000, 80000, "00:74:59", "00:74:58"}, // fields above 59 count as typed
+        {"00:00:05", 2000, 5300, "00:00:00", "00:00:00"},  // zero passed: rings at once
+    };
+    for (const auto &[start, onTime, stalled, late, next] : rows) {
+        const QStringList hms = QString(start).split(':');
+        setTime(qPrintable(hms[0]), qPrintable(hms[1]), qPrintable(hms[2]));
+        f1().Command1->click();
+        clock.advance(onTime);
+        clock.stall(stalled);
+        EXPECT_EQ(timeOf(f1b()), late) << start;
+        EXPECT_EQ(f1().ringing(), QByteArray(next) == "00:00:00") << start;
+        clock.advance(1000 - (onTime + stalled) % 1000);
+        EXPECT_EQ(timeOf(f1()), next) << start;
+        f1().Command1->click(); // Stop or Alarm Off
+    }
 }
 
 TEST_F(Countdown, AScreenReaderHearsTheCaptionOfEachState)
