@@ -76,9 +76,7 @@ TEST(QtTimerService, ASecondTimerTicksOnItsBeatOrLaterNeverBefore)
     platform::QtTimerService service;
     const std::int64_t from = service.now();
     std::vector<std::int64_t> at;
-    const int id = service.start(1000, [&] { at.push_back(service.now() - from); });
+    service.start(1000, [&] { at.push_back(service.now() - from); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return at.size() >= 2; }, 60000));
-    service.stop(id);
-    EXPECT_GE(at[0], 1000);
-    EXPECT_GE(at[1], 2000);
+    EXPECT_TRUE(at[0] >= 1000 && at[1] >= 2000) << at[0] << " ms, " << at[1] << " ms";
 }

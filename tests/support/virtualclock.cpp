@@ -42,8 +42,8 @@ void VirtualClock::advance(std::int64_t ms)
 void VirtualClock::stall(std::int64_t ms)
 {
     m_now += ms;
-    for (auto &[id, entry] : m_entries)
-        entry.due = std::max(entry.due, m_now);
+    for (auto &entry : m_entries)
+        entry.second.due = std::max(entry.second.due, m_now);
     advance(0);
 }
 
