@@ -24,25 +24,38 @@ int fieldValue(const QString &text)
     return isDigitText(text) ? text.toInt() : 0;
 }
 
-CountdownTime CountdownStep(const CountdownTime &time)
+CountdownTime CountdownStep(const CountdownTime &time, std::int64_t seconds)
 {
-    const int s = fieldValue(time.seconds);
-    const int m = fieldValue(time.minutes);
-    const int h = fieldValue(time.hours);
+    int s = fieldValue(time.seconds);
+    int m = fieldValue(time.minutes);
+    int h = fieldValue(time.hours);
+    bool minutesStep = false, hoursStep = false;
+    for (std::int64_t i = 0; i < seconds; ++i) {
+        if (s != 0) {
+            --s;
+        } else {
+            s = 59;
+            if (m != 0) {
+                --m;
+                minutesStep = true;
+            } else if (h != 0) {
+                --h;
+                m = 59;
+                hoursStep = minutesStep = true;
+            }
+        }
+        if (h == 0 && m == 0 && s == 0)
+            break;
+    }
     // A field the step does not change comes back as it was, so a person typing into it
     // during the countdown is not interrupted.
     CountdownTime next = time;
-    if (s != 0) {
-        next.seconds = twoDigits(s - 1);
-        return next;
-    }
-    next.seconds = QStringLiteral("59");
-    if (m != 0) {
-        next.minutes = twoDigits(m - 1);
-    } else if (h != 0) {
-        next.hours = twoDigits(h - 1);
-        next.minutes = QStringLiteral("59");
-    }
+    if (seconds > 0)
+        next.seconds = twoDigits(s);
+    if (minutesStep)
+        next.minutes = twoDigits(m);
+    if (hoursStep)
+        next.hours = twoDigits(h);
     return next;
 }
 

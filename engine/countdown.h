@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 namespace engine
 {
@@ -24,8 +25,9 @@ int fieldValue(const QString &text);
 
 // One second less, borrowing 59 into the lower fields. A field the step changes comes back as
 // two digits; the others come back exactly as given. A time that is already zero becomes
-// 00:00:59: the caller decides about the alarm after the step.
-CountdownTime CountdownStep(const CountdownTime &time);
+// 00:00:59: the caller decides about the alarm after the step. A tick that comes late takes
+// several seconds at once, one step each, and stops at zero: the alarm is not missed.
+CountdownTime CountdownStep(const CountdownTime &time, std::int64_t seconds = 1);
 
 bool isZero(const CountdownTime &time);
 

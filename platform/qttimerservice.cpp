@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <ctime>
 
 namespace platform
 {
@@ -11,14 +12,13 @@ namespace
 constexpr int kOwnTimerPeriodMs = 1000;
 }
 
-QtTimerService::QtTimerService()
-{
-    m_clock.start();
-}
+QtTimerService::QtTimerService() = default;
 
 std::int64_t QtTimerService::now() const
 {
-    return m_clock.elapsed();
+    timespec t{};
+    clock_gettime(CLOCK_BOOTTIME, &t);
+    return std::int64_t(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
 QtTimerService::~QtTimerService()
@@ -34,10 +34,16 @@ int QtTimerService::start(int periodMs, std::function<void()> tick)
     if (periodMs >= kOwnTimerPeriodMs) {
         auto *timer = new QTimer;
         timer->setTimerType(Qt::PreciseTimer);
-        timer->setInterval(periodMs);
-        QObject::connect(timer, &QTimer::timeout, timer, std::move(tick));
+        timer->setSingleShot(true);
+        const std::int64_t from = now();
+        QObject::connect(timer, &QTimer::timeout, timer,
+                         [this, timer, from, periodMs, tick = std::move(tick)] {
+                             // Armed before the tick, which may stop this timer.
+                             timer->start(int(periodMs - (now() - from) % periodMs));
+                             tick();
+                         });
         m_own.insert(id, timer);
-        timer->start();
+        timer->start(periodMs);
         return id;
     }
     m_ticks[id] = {periodMs, std::move(tick)};

@@ -2,7 +2,6 @@
 
 #include "platform/timers.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <map>
 #include <vector>
@@ -13,9 +12,10 @@ namespace platform
 {
 
 // Ticks from Qt's event loop. A period of a second or more gets a precise timer of its own,
-// so the countdown does not drift. Shorter periods, the window timers that flash and animate,
-// share one coarse timer per period: the program wakes once per period for all of them,
-// and they tick in the order they were started.
+// so the countdown does not drift, re-armed at each tick for the next beat from its start:
+// after a stall the next tick comes on the beat, not a whole period after the late one. Shorter
+// periods, the window timers that flash and animate, share one coarse timer per period: the program
+// wakes once per period for all of them, and they tick in the order they were started.
 class QtTimerService final : public TimerService
 {
 public:
@@ -36,7 +36,6 @@ private:
     std::map<int, Shared> m_shared;                               // by period
     std::map<int, std::pair<int, std::function<void()>>> m_ticks; // id -> period, tick
     int m_nextId = 1;
-    QElapsedTimer m_clock;
 };
 
 } // namespace platform

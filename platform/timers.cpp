@@ -59,6 +59,15 @@ void Timer::setInterval(int ms)
     restart();
 }
 
+std::int64_t Timer::periodsPassed()
+{
+    if (!m_enabled || m_suspended || m_interval <= 0)
+        return 0;
+    const std::int64_t periods = (m_service.now() - m_countedTo) / period();
+    m_countedTo += periods * period();
+    return periods;
+}
+
 void Timer::restart()
 {
     if (m_id) {
@@ -68,6 +77,7 @@ void Timer::restart()
     if (!m_enabled || m_suspended || m_interval <= 0)
         return;
     std::weak_ptr<bool> alive = m_alive;
+    m_countedTo = m_service.now();
     m_id = m_service.start(period(), [this, alive] {
         if (alive.lock() && m_handler)
             m_handler();

@@ -19,7 +19,9 @@ public:
     // Starts a periodic tick; the first comes one period from now. Returns its id.
     virtual int start(int periodMs, std::function<void()> tick) = 0;
     virtual void stop(int id) = 0;
-    // Milliseconds on a clock that only moves forward.
+    // Milliseconds on a clock that only moves forward and runs on while the machine sleeps
+    // (CLOCK_BOOTTIME on Linux). A period of a second or more keeps its rhythm: after a stall
+    // the tick that fell due comes once, late, and the next comes on the beat again.
     virtual std::int64_t now() const = 0;
 };
 
@@ -39,6 +41,10 @@ public:
     int interval() const { return m_interval; }
     void setInterval(int ms);
 
+    // Whole periods passed on the service's clock since the timer was enabled, less those an
+    // earlier call took: 1 at a tick on time, more at a tick that comes late.
+    std::int64_t periodsPassed();
+
     // A suspended timer keeps its enabled flag but does not tick, so it costs nothing. resume()
     // returns how many ticks it would have had meanwhile while enabled.
     void suspend();
@@ -56,6 +62,7 @@ private:
     int m_id = 0;
     bool m_suspended = false;
     std::int64_t m_missedSince = 0; // while suspended and enabled: since when
+    std::int64_t m_countedTo = 0;   // where periodsPassed() last left off
     // Tells a tick in flight that this timer has gone.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

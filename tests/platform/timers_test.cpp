@@ -1,7 +1,9 @@
+#include "platform/qttimerservice.h"
 #include "platform/timers.h"
 #include "tests/support/virtualclock.h"
 
 #include <QStringList>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using platform::Timer;
@@ -65,4 +67,16 @@ TEST(VirtualClock, ATimerDestroyedDuringAnotherTickNeverFires)
     clock.advance(100);
     EXPECT_EQ(victimTicks, 1);
     EXPECT_EQ(clock.activeTimers(), 1);
+}
+
+TEST(QtTimerService, ASecondTimerTicksOnItsBeatOrLaterNeverBefore)
+{
+    // Against the service's own clock: a loaded machine only makes ticks later, while a timer
+    // that ran fast, or drifted ahead of its start, ticks before its beat.
+    platform::QtTimerService service;
+    const std::int64_t from = service.now();
+    std::vector<std::int64_t> at;
+    service.start(1000, [&] { at.push_back(service.now() - from); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return at.size() >= 2; }, 60000));
+    EXPECT_TRUE(at[0] >= 1000 && at[1] >= 2000) << at[0] << " ms, " << at[1] << " ms";
 }

@@ -1,12 +1,14 @@
 #include "tests/support/virtualclock.h"
 
+#include <algorithm>
+
 namespace platform
 {
 
 int VirtualClock::start(int periodMs, std::function<void()> tick)
 {
     const int id = m_nextId++;
-    m_entries.emplace(id, Entry{periodMs, m_now + periodMs, std::move(tick)});
+    m_entries.emplace(id, Entry{periodMs, m_now, m_now + periodMs, std::move(tick)});
     return id;
 }
 
@@ -27,13 +29,22 @@ void VirtualClock::advance(std::int64_t ms)
         }
         if (next == m_entries.end())
             break;
-        m_now = next->second.due;
-        next->second.due += next->second.period;
+        Entry &e = next->second;
+        m_now = e.due;
+        e.due = e.from + ((m_now - e.from) / e.period + 1) * e.period;
         // The tick may stop or start timers, including its own.
-        auto tick = next->second.tick;
+        auto tick = e.tick;
         tick();
     }
     m_now = target;
+}
+
+void VirtualClock::stall(std::int64_t ms)
+{
+    m_now += ms;
+    for (auto &entry : m_entries)
+        entry.second.due = std::max(entry.second.due, m_now);
+    advance(0);
 }
 
 } // namespace platform

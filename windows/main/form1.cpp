@@ -126,11 +126,13 @@ void Form1::Command1_Click()
     }
 }
 
-// One second of the countdown, on this window's fields; the other window follows them.
+// One second of the countdown, on this window's fields; the other window follows them. A tick
+// that comes late (a stalled program, a machine that slept) takes every whole second that has
+// passed, so the alarm keeps to the clock.
 void Form1::sec_Timer()
 {
-    const engine::CountdownTime next =
-        engine::CountdownStep({Label2->text(), Label1->text(), Label3->text()});
+    const engine::CountdownTime next = engine::CountdownStep(
+        {Label2->text(), Label1->text(), Label3->text()}, sec->periodsPassed());
     Label3->setText(next.seconds);
     Label1->setText(next.minutes);
     Label2->setText(next.hours);
