@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The program on a Wayland compositor, driven through the accessibility bus: it counts down,
 rings, tells a recording notification service, answers while the service keeps it waiting, is
-silenced from the notification, and closes cleanly when the session ends it (SIGTERM).
+silenced from the notification, rings as well with no service, and closes cleanly when the
+session ends it (SIGTERM).
     wayland.py PROGRAM APP_ID WORK_FOLDER"""
 import array
 import signal
@@ -75,6 +76,12 @@ class Notifications:
     def wait_call(self, call):
         self.wait(lambda: call in self.calls, repr(call))
 
+    def own(self, method, *flags):
+        """RequestName or ReleaseName: the desktop gains or loses its notification service."""
+        arguments = GLib.Variant("(s" + "u" * len(flags) + ")", (NAME,) + flags)
+        self.bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                           method, arguments, None, 0, -1, None)
+
     def press_action(self, id, key):
         self.bus.emit_signal(None, PATH, NAME, "ActionInvoked", GLib.Variant("(us)", (id, key)))
 
@@ -123,6 +130,11 @@ def main(program, app_id, work):
         service.press_action(2, actions[0])
         wait_for(app, pyatspi.ROLE_PUSH_BUTTON, "Start", 5)
         service.wait_call(("CloseNotification", (2,)))
+
+        service.own("ReleaseName")
+        press(ring(app, service, 2))
+        wait_for(app, pyatspi.ROLE_PUSH_BUTTON, "Start", 5)
+        service.own("RequestName", 0)
 
         ring(app, service, 3)
         ostrevan.send_signal(signal.SIGTERM)
