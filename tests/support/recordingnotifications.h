@@ -10,14 +10,12 @@ class RecordingNotifications final : public shell::Notifications
 public:
     QStringList shown;            // summary, body and action label; empty when none is shown
     std::function<void()> action; // what picking the action does
-    int sent = 0;
 
     void notify(const QString &summary, const QString &body, const QString &actionLabel,
                 std::function<void()> onAction) override
     {
         shown = {summary, body, actionLabel};
         action = std::move(onAction);
-        ++sent;
     }
     void withdraw() override
     {

@@ -66,26 +66,6 @@ TEST_F(Alarm, EachSoundRingsItsWayAndEveryAlarmOffSilencesIt)
     }
 }
 
-TEST_F(Alarm, BringsTheWindowOfTheSizeInUseBackFromTheNotificationArea)
-{
-    setOption("Size", "1");
-    startProgram();
-    f1b().Label3->setText("02");
-    clock.advance(16);
-    setOption("Sound File", "/tmp/x.mp3");
-    f1b().Command1->click();
-    f1b().Command5->click();
-    ASSERT_TRUE(program->values.intray);
-    clock.advance(1000);
-    EXPECT_EQ(area.icons.begin()->second.tip, "Ostrevan - Started (00:00:01)");
-    clock.advance(1000);
-    EXPECT_TRUE(area.icons.empty());
-    EXPECT_FALSE(program->values.intray);
-    EXPECT_TRUE(f1b().isVisible());
-    EXPECT_FALSE(f1().isVisible());
-    EXPECT_EQ(f1b().Command1->caption(), "Alarm Off");
-}
-
 TEST_F(Alarm, ClosingEitherWindowOrExitEndsTheProgramAndSilencesIt)
 {
     struct Case {
