@@ -1,6 +1,7 @@
 #include "buildinfo.h"
 #include "engine/sdlmedia.h"
 #include "settings/catalogue.h"
+#include "shell/termination.h"
 #include "windows/desktop.h"
 #include "windows/program.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char **argv)
     DesktopServices desktop;
     engine::SdlMedia media;
     Program program(desktop.forProgram(media), [] { QCoreApplication::exit(0); });
+    shell::endOnTermination([&program] { program.End(); });
     program.start();
     return QApplication::exec();
 }

@@ -1,6 +1,9 @@
 #include "windows/desktop.h"
 
+#include "buildinfo.h"
 #include "platform/programfolder.h"
+#include "settings/catalogue.h"
+#include "shell/desktopnotification.h"
 #include "shell/shellexecute.h"
 #include "shell/winhelp.h"
 
@@ -8,7 +11,10 @@
 
 DesktopServices::DesktopServices()
     : m_area(shell::desktopNotifyArea()), m_icons(*m_area), m_help(shell::desktopHelp()),
-      m_links(shell::desktopLinks())
+      m_links(shell::desktopLinks()),
+      // Under the icon the desktop entry names, which is the entry's own name.
+      m_notifications(shell::desktopNotifications(settings::Application.toString(),
+                                                  QString::fromLatin1(buildinfo::AppId)))
 {
 }
 
@@ -20,5 +26,6 @@ ProgramServices DesktopServices::forProgram(engine::Media &media)
             media,
             m_icons,
             *m_help,
-            *m_links};
+            *m_links,
+            *m_notifications};
 }

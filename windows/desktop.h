@@ -11,11 +11,13 @@ namespace shell
 {
 class Help;
 class Links;
+class Notifications;
 } // namespace shell
 
 // The desktop's own services for a Program: Qt's timers and dialogs, the notification area,
-// the help viewer and the link opener, with the program's folder found beside the executable.
-// The sound player is the caller's, so a benchmark can hand in one that records.
+// the help viewer, the link opener and the desktop's notifications, with the program's folder
+// found beside the executable. The sound player is the caller's, so a benchmark can hand in one
+// that records.
 class DesktopServices
 {
 public:
@@ -33,4 +35,5 @@ private:
     shell::NotifyIcons m_icons;
     std::unique_ptr<shell::Help> m_help;
     std::unique_ptr<shell::Links> m_links;
+    std::unique_ptr<shell::Notifications> m_notifications;
 };

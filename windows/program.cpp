@@ -3,6 +3,7 @@
 #include "engine/media.h"
 #include "platform/timers.h"
 #include "settings/catalogue.h"
+#include "shell/desktopnotification.h"
 #include "windows/main/form1.h"
 #include "windows/main/form1b.h"
 
@@ -11,7 +12,11 @@ Program::Program(ProgramServices services, std::function<void()> onEnd)
 {
 }
 
-Program::~Program() = default;
+// A notification left behind would offer an action nobody answers.
+Program::~Program()
+{
+    notifications().withdraw();
+}
 
 void Program::start()
 {
@@ -52,6 +57,7 @@ void Program::End()
     if (m_ended)
         return;
     m_ended = true;
+    notifications().withdraw();
     for (MainWindow *w :
          {static_cast<MainWindow *>(m_form1.get()), static_cast<MainWindow *>(m_form1b.get())}) {
         if (w) {

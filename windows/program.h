@@ -17,6 +17,7 @@ namespace shell
 {
 class Help;
 class Links;
+class Notifications;
 } // namespace shell
 
 class Form1;
@@ -47,6 +48,7 @@ struct ProgramServices {
     shell::NotifyIcons &notifyIcons;
     shell::Help &help;
     shell::Links &links;
+    shell::Notifications &notifications;
 };
 
 // The whole program: its windows, the values they share and the services they use. Windows
@@ -70,7 +72,8 @@ public:
     // Both main windows, the small one first, as every change of state is applied.
     std::array<MainWindow *, 2> mainWindows();
 
-    // Ends the program at once, from whatever handler calls it.
+    // Ends the program at once, from whatever handler calls it; the desktop's notification
+    // goes with it.
     void End();
     bool ended() const { return m_ended; }
 
@@ -84,6 +87,7 @@ public:
     shell::NotifyIcons &notifyIcons() { return m_services.notifyIcons; }
     shell::Help &help() { return m_services.help; }
     shell::Links &links() { return m_services.links; }
+    shell::Notifications &notifications() { return m_services.notifications; }
 
     ProgramValues values;
 

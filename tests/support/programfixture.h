@@ -4,6 +4,7 @@
 #include "tests/support/recordinghelp.h"
 #include "tests/support/recordinglinks.h"
 #include "tests/support/recordingmedia.h"
+#include "tests/support/recordingnotifications.h"
 #include "tests/support/recordingnotifyarea.h"
 #include "tests/support/scriptedwaits.h"
 #include "tests/support/virtualclock.h"
@@ -14,8 +15,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-// A whole program on the virtual clock, with scripted waits, recorded sound calls and a
-// notification area in memory; every test case has an empty settings folder of its own.
+// A whole program on the virtual clock, with scripted waits, recorded sound calls, and a
+// notification area and desktop notifications in memory; every test case has an empty settings
+// folder of its own.
 class ProgramTest : public testing::Test
 {
 protected:
@@ -26,15 +28,15 @@ protected:
     shell::NotifyIcons icons{area};
     RecordingHelp help;
     RecordingLinks links;
+    RecordingNotifications notices;
     std::unique_ptr<Program> program;
     int ends = 0;
 
     void startProgram()
     {
+        const platform::Services desktop{clock, waits, QStringLiteral(OSTREVAN_TEST_DATA)};
         program = std::make_unique<Program>(
-            ProgramServices{
-                {clock, waits, QStringLiteral(OSTREVAN_TEST_DATA)}, media, icons, help, links},
-            [this] { ++ends; });
+            ProgramServices{desktop, media, icons, help, links, notices}, [this] { ++ends; });
         program->start();
     }
     Form1 &f1() { return program->form1(); }

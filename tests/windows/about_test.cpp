@@ -39,8 +39,9 @@ TEST_F(AboutAndHelp, HelpOpensTheViewerOnTheProgramsHelpFileForTheWindowPressed)
     EXPECT_TRUE(waits.log.isEmpty()); // no message of the program's own
 
     // A folder that already ends in a separator gets no second one.
-    Program rooted(ProgramServices{{clock, waits, QStringLiteral("/")}, media, icons, help, links},
-                   [] {});
+    Program rooted(
+        ProgramServices{{clock, waits, QStringLiteral("/")}, media, icons, help, links, notices},
+        [] {});
     rooted.start();
     rooted.form1().Command4->click();
     EXPECT_EQ(help.calls.back().helpFile, "/ostv.hlp");

@@ -10,6 +10,7 @@
 #include "platform/timers.h"
 #include "platform/waits.h"
 #include "resources/layouts.h"
+#include "shell/desktopnotification.h"
 #include "windows/main/form1b.h"
 #include "windows/program.h"
 
@@ -118,6 +119,7 @@ void Form1::Command1_Click()
             w->Command1->setCaption(QStringLiteral("Start"));
             w->Command1->setBackColor(oldclr);
         }
+        program.notifications().withdraw();
         StopAlarmSound();
         setSpinButtonsEnabled(true);
         large.setSpinButtonsEnabled(true);
@@ -163,8 +165,15 @@ void Form1::alarm()
         shown = isVisible() ? static_cast<Form *>(this) : static_cast<Form *>(&large);
         shown->SetFocus();
     }
-    // A window behind others, or on another desktop, asks to be noticed.
+    // A window behind others, or on another desktop, asks to be noticed. Where the window cannot
+    // reach the user (another workspace, a locked screen, a compositor that keeps the focus
+    // elsewhere) the desktop's notification does, with Alarm Off in it.
     QApplication::alert(shown);
+    program.notifications().notify(windowTitle(), QStringLiteral("The countdown has ended."),
+                                   QStringLiteral("Alarm Off"), [this] {
+                                       if (ringing())
+                                           Command1_Click();
+                                   });
 
     Command1->setCaption(QStringLiteral("Alarm Off"));
     large.Command1->setCaption(QStringLiteral("Alarm Off"));
