@@ -76,8 +76,7 @@ public:
     // All samples written so far, interleaved, in the machine's byte order.
     QVector<qint16> samples() const
     {
-        QFile file(path());
-        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QByteArray bytes = readFile(path());
         QVector<qint16> out(bytes.size() / 2);
         if (!out.isEmpty())
             memcpy(out.data(), bytes.constData(), size_t(out.size()) * 2);
@@ -148,9 +147,7 @@ int openFileCount()
 // Resident memory now, and the most it has been, in MiB.
 qint64 residentMiB()
 {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    const QList<QByteArray> fields =
-        statm.open(QIODevice::ReadOnly) ? statm.readAll().split(' ') : QList<QByteArray>();
+    const QList<QByteArray> fields = readFile(QStringLiteral("/proc/self/statm")).split(' ');
     return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) >> 20 : 0;
 }
 qint64 peakResidentMiB()
@@ -162,9 +159,18 @@ qint64 peakResidentMiB()
 
 } // namespace
 
-TEST(SdlMedia, ParsesCommandsAndAnswersOnlyForDevicesThatAreOpen)
+TEST(SdlMedia, AnswersCommandsOnlyForOpenDevicesAndRefusesWhatItCannotPlay)
 {
     DiskAudio disk;
+    QTemporaryDir dir;
+    const auto path = [&](const char *name) { return dir.filePath(QString::fromUtf8(name)); };
+    const QByteArray wav = toneWav(0.1), text("This is not a sound.\n"), empty;
+    ASSERT_TRUE(writeFile(path("empty.mp3"), {}) && writeFile(path("text.mp3"), text) &&
+                writeFile(path("text.mid"), "MThd but nothing after it") &&
+                writeFile(path("header.wav"), wav.left(30)) && writeFile(path("sound.ogg"), wav));
+    ASSERT_TRUE(QDir().mkdir(path("folder.mp3")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("fifo.mp3")).constData(), 0600), 0);
+
     SdlMedia media;
     const QString mp3 = dataPath(QStringLiteral("tone-1s.mp3")), device = quoted(mp3);
     const std::pair<QString, long> cases[] = {
@@ -203,28 +209,15 @@ TEST(SdlMedia, ParsesCommandsAndAnswersOnlyForDevicesThatAreOpen)
     // With nothing loaded the device is let go, so no audio thread runs while counting.
     EXPECT_FALSE(audioIsOpen());
     EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
-}
 
-TEST(SdlMedia, RefusesWhatItCannotPlayAndStaysSilent)
-{
-    DiskAudio disk;
-    QTemporaryDir dir;
-    const auto path = [&](const char *name) { return dir.filePath(QString::fromUtf8(name)); };
-    const QByteArray wav = toneWav(0.1), text("This is not a sound.\n"), empty;
-    ASSERT_TRUE(writeFile(path("empty.mp3"), {}) && writeFile(path("text.mp3"), text) &&
-                writeFile(path("text.mid"), "MThd but nothing after it") &&
-                writeFile(path("header.wav"), wav.left(30)) && writeFile(path("sound.ogg"), wav));
-    ASSERT_TRUE(QDir().mkdir(path("folder.mp3")));
-    ASSERT_EQ(mkfifo(QFile::encodeName(path("fifo.mp3")).constData(), 0600), 0);
-
-    SdlMedia media;
-    const std::pair<const char *, long> cases[] = {
+    // Files it cannot play: each open fails, and lets the device go again.
+    const std::pair<const char *, long> files[] = {
         {"missing.mp3", MCIERR_FILE_NOT_FOUND}, {"empty.mp3", MCIERR_INVALID_FILE},
         {"text.mp3", MCIERR_INVALID_FILE},      {"text.mid", MCIERR_INVALID_FILE},
         {"header.wav", MCIERR_INVALID_FILE},    {"folder.mp3", MCIERR_INVALID_FILE},
         {"fifo.mp3", MCIERR_INVALID_FILE},      {"sound.ogg", MCIERR_EXTENSION_NOT_FOUND},
     };
-    for (const auto &c : cases) {
+    for (const auto &c : files) {
         const QString device = quoted(path(c.first));
         EXPECT_EQ(media.mciSendString("open " + device), c.second) << c.first;
         EXPECT_EQ(media.mciSendString("play " + device), MCIERR_INVALID_DEVICE_NAME) << c.first;
