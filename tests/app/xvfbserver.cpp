@@ -23,10 +23,8 @@ bool XvfbServer::start(int timeoutMs)
 {
     // Xvfb writes the display number it chose to fd 1 once it is ready for clients.
     m_process.setProgram(QStringLiteral(OSTREVAN_XVFB));
-    m_process.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
-                            QStringLiteral("-screen"), QStringLiteral("0"),
-                            QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                            QStringLiteral("tcp")});
+    m_process.setArguments(
+        QStringLiteral("-displayfd 1 -screen 0 1024x768x24 -nolisten tcp").split(u' '));
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start();
     if (!m_process.waitForStarted(timeoutMs)) {
@@ -56,4 +54,15 @@ bool XvfbServer::start(int timeoutMs)
     }
     m_display = QStringLiteral(":%1").arg(number);
     return true;
+}
+
+QProcessEnvironment XvfbServer::clientEnvironment(const QString &runtimeDir) const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    return env;
 }

@@ -18,6 +18,9 @@ public:
     // ":N", valid after a successful start().
     QString display() const { return m_display; }
     QString error() const { return m_error; }
+    // This process's environment for a program shown on this server: X11 only, no sound card,
+    // and the given runtime folder.
+    QProcessEnvironment clientEnvironment(const QString &runtimeDir) const;
 
 private:
     QProcess m_process;

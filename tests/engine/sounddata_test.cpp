@@ -205,19 +205,3 @@ TEST(PlaySound, HandsEachTypeToItsCallAndATooLargeWavByItsName)
                            "image", device));
     EXPECT_TRUE(media.calls().isEmpty());
 }
-
-TEST(RecordingMedia, RecordsEveryCallAndReturnsTheResultsItIsGiven)
-{
-    RecordingMedia media;
-    const QByteArray image("RIFF\0\0", 6);
-    EXPECT_TRUE(media.sndPlaySound(&image, 13));
-    EXPECT_EQ(media.lastSound(), image);
-    media.setMciResult(263);
-    media.setSndResult(false);
-    EXPECT_EQ(media.mciSendString(QStringLiteral("close \"/a b.mp3\"")), 263);
-    EXPECT_FALSE(media.sndPlaySound(nullptr, 2));
-    EXPECT_TRUE(media.lastSound().isEmpty());
-    EXPECT_EQ(media.calls(), QStringList({"snd:13:6", "mci:close \"/a b.mp3\"", "snd:2:null"}));
-    media.clear();
-    EXPECT_TRUE(media.calls().isEmpty());
-}

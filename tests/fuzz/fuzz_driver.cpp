@@ -22,45 +22,14 @@ void run(const QByteArray &input)
                            size_t(input.size()));
 }
 
-// Pieces of the format, so that mutations make lines the parser has to think about.
-const char *const Tokens[] = {
-    "[",
-    "]",
-    "\\",
-    "\"",
-    "=",
-    "@",
-    "hex:",
-    "hex(1):",
-    "hex(7):",
-    "dword:",
-    "\n",
-    "\r\n",
-    ",",
-    ";",
-    ",\\\n  ",
-    "\\\\",
-    "\\\"",
-    "\\n",
-    "\\r",
-    "\\0",
-    "\xEF\xBB\xBF",
-    "\x01",
-    "REGEDIT4",
-    "00",
-    "ff",
-    "\r",
-    "\t",
-    " ",
-    "\xC3",
-    "\xED\xA0\x80",
-    "\xF0\x9F\x8E\xB5",
-    "[HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan\\",
-    "[-",
-    "\"Preset0\"=\"00:00:05\"\n",
-    "@=\"\"\n",
-    "\n\n",
-};
+// Pieces of the format, parted by '|', so that mutations make lines the parser has to think
+// about.
+const QList<QByteArray> Tokens =
+    QByteArray("[|]|\\|\"|=|@|hex:|hex(1):|hex(7):|dword:|\n|\r\n|,|;|,\\\n  |\\\\|\\\"|\\n|\\r|"
+               "\\0|\xEF\xBB\xBF|\x01|REGEDIT4|00|ff|\r|\t| |\xC3|\xED\xA0\x80|\xF0\x9F\x8E\xB5|"
+               "[HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan\\|[-|"
+               "\"Preset0\"=\"00:00:05\"\n|@=\"\"\n|\n\n")
+        .split('|');
 
 QByteArray mutate(QByteArray input, const std::vector<QByteArray> &corpus, std::mt19937 &random)
 {
@@ -77,7 +46,7 @@ QByteArray mutate(QByteArray input, const std::vector<QByteArray> &corpus, std::
             break;
         case 1:
         case 2: // a piece of the format put in
-            input.insert(at, Tokens[random() % std::size(Tokens)]);
+            input.insert(at, Tokens[qsizetype(random() % quint64(Tokens.size()))]);
             break;
         case 3: // some bytes gone
             input.remove(at, 1 + below(16));

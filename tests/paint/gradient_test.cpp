@@ -1,6 +1,7 @@
 #include "paint/gradient.h"
 #include "platform/canvas.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -30,72 +31,40 @@ private:
 
 } // namespace
 
-TEST(Gradient, PaintsSixtyThreeTouchingBandsFromTheTopDarkeningByFour)
+TEST(Gradient, PaintsSixtyThreeTouchingBandsEachFourDarkerDownToZero)
 {
-    RecordingCanvas canvas(900, 630);
-    DrawGradient(canvas, 255, 0, 0, 1);
-    ASSERT_EQ(canvas.boxes.size(), 63u);
-    EXPECT_EQ(canvas.boxes.front(), (Box{0, 0, 900, 10, 255, 0, 0}));
-    EXPECT_EQ(canvas.boxes.back(), (Box{0, 620, 900, 630, 7, 0, 0}));
-    for (size_t k = 0; k < canvas.boxes.size(); ++k) {
-        const Box &b = canvas.boxes[k];
-        EXPECT_EQ(b.y1, int(k) * 10);
-        EXPECT_EQ(b.y2 - b.y1, 10);
-        EXPECT_EQ(b.r, 255 - 4 * int(k));
-        EXPECT_EQ(b.g, 0);
-        EXPECT_EQ(b.b, 0);
+    struct Case {
+        int height, r, g, b, direction;
+        Box first, last;
+    };
+    const Case cases[] = {
+        {630, 255, 0, 0, 1, {0, 0, 900, 10, 255, 0, 0}, {0, 620, 900, 630, 7, 0, 0}},
+        {630, 10, 255, 0, 1, {0, 0, 900, 10, 10, 255, 0}, {0, 620, 900, 630, 0, 7, 0}},
+        // Any direction but 1 paints from the bottom up.
+        {630, 0, 0, 255, 0, {0, 620, 900, 630, 0, 0, 255}, {0, 0, 900, 10, 0, 0, 7}},
+        {630, 0, 0, 255, -1, {0, 620, 900, 630, 0, 0, 255}, {0, 0, 900, 10, 0, 0, 7}},
+        // Bands are whole twips, the nearest (63 is odd: never an exact half): 2.49 -> 2,
+        // 2.51 -> 3; the small window's 34.29 -> 34 stops short of the bottom, 34.92 -> 35
+        // reaches past it, where it is clipped.
+        {157, 1, 1, 1, 1, {0, 0, 900, 2, 1, 1, 1}, {0, 124, 900, 126, 0, 0, 0}},
+        {158, 1, 1, 1, 1, {0, 0, 900, 3, 1, 1, 1}, {0, 186, 900, 189, 0, 0, 0}},
+        {2160, 255, 255, 255, 1, {0, 0, 900, 34, 255, 255, 255}, {0, 2108, 900, 2142, 7, 7, 7}},
+        {2200, 255, 255, 255, 1, {0, 0, 900, 35, 255, 255, 255}, {0, 2170, 900, 2205, 7, 7, 7}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.height << " " << c.direction);
+        RecordingCanvas canvas(900, c.height);
+        DrawGradient(canvas, c.r, c.g, c.b, c.direction);
+        ASSERT_EQ(canvas.boxes.size(), 63u);
+        EXPECT_EQ(canvas.boxes.front(), c.first);
+        EXPECT_EQ(canvas.boxes.back(), c.last);
+        const int band = c.first.y2 - c.first.y1, step = c.direction == 1 ? band : -band;
+        for (int k = 0; k < 63; ++k) {
+            const auto fade = [k](int start) { return std::max(start - 4 * k, 0); };
+            EXPECT_EQ(canvas.boxes[size_t(k)],
+                      (Box{0, c.first.y1 + k * step, 900, c.first.y1 + k * step + band, fade(c.r),
+                           fade(c.g), fade(c.b)}))
+                << k;
+        }
     }
-}
-
-TEST(Gradient, ChannelsStopAtZeroAndZeroChannelsStayZero)
-{
-    RecordingCanvas canvas(100, 630);
-    DrawGradient(canvas, 10, 255, 0, 1);
-    EXPECT_EQ(canvas.boxes[0].r, 10);
-    EXPECT_EQ(canvas.boxes[2].r, 2);
-    EXPECT_EQ(canvas.boxes[3].r, 0);
-    EXPECT_EQ(canvas.boxes[62].r, 0);
-    for (const Box &b : canvas.boxes)
-        EXPECT_EQ(b.b, 0);
-    EXPECT_EQ(canvas.boxes[62].g, 7);
-
-    // The green background: green alone fades, red and blue stay off.
-    RecordingCanvas green(100, 630);
-    DrawGradient(green, 0, 255, 0, 1);
-    EXPECT_EQ(green.boxes.front(), (Box{0, 0, 100, 10, 0, 255, 0}));
-    EXPECT_EQ(green.boxes.back(), (Box{0, 620, 100, 630, 0, 7, 0}));
-    for (const Box &b : green.boxes)
-        EXPECT_TRUE(b.r == 0 && b.b == 0);
-}
-
-TEST(Gradient, OtherDirectionPaintsFromTheBottomUp)
-{
-    RecordingCanvas canvas(100, 630);
-    DrawGradient(canvas, 0, 0, 255, 0);
-    ASSERT_EQ(canvas.boxes.size(), 63u);
-    EXPECT_EQ(canvas.boxes.front(), (Box{0, 620, 100, 630, 0, 0, 255}));
-    EXPECT_EQ(canvas.boxes.back(), (Box{0, 0, 100, 10, 0, 0, 7}));
-    DrawGradient(canvas, 0, 0, 255, -1);
-    EXPECT_EQ(canvas.boxes[63].y1, 620);
-}
-
-TEST(Gradient, BandHeightRoundsToTheNearestWholeTwip)
-{
-    // Heights are whole twips and 63 is odd, so a band is never an exact half: only the
-    // nearest-neighbour rounding on either side shows.
-    RecordingCanvas below(100, 157); // 2.49 -> 2
-    DrawGradient(below, 1, 1, 1, 1);
-    EXPECT_EQ(below.boxes[0].y2, 2);
-    RecordingCanvas above(100, 158); // 2.51 -> 3
-    DrawGradient(above, 1, 1, 1, 1);
-    EXPECT_EQ(above.boxes[0].y2, 3);
-
-    // The small window's outer height: 34.29 -> 34, so the bands stop short of the bottom.
-    RecordingCanvas shorter(100, 2160);
-    DrawGradient(shorter, 255, 255, 255, 1);
-    EXPECT_EQ(shorter.boxes[62].y2, 2142);
-    // 34.92 -> 35: the bands reach past the bottom, where they are clipped.
-    RecordingCanvas longer(100, 2200);
-    DrawGradient(longer, 255, 255, 255, 1);
-    EXPECT_EQ(longer.boxes[62].y2, 2205);
 }

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <array>
 #include <gtest/gtest.h>
 
 using namespace shell;
@@ -56,30 +57,25 @@ TEST_F(LinksTest, TheDesktopReceivesExactlyTheTarget)
     ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
     notes.close();
 
-    struct Case {
-        QString target;
-        QString directory;
-        QString received;
-    };
-    const Case cases[] = {
-        {"mailto:support@quillanor.example", {}, "mailto:support@quillanor.example"},
-        {"mailto:support@quillanor.example?subject=Ostrevan%202.1",
-         {},
-         "mailto:support@quillanor.example?subject=Ostrevan%202.1"},
-        {"https://www.quillanor.example/ostrevan/", {}, "https://www.quillanor.example/ostrevan/"},
-        {"ostrevan-test:help/topic?x=1#part", {}, "ostrevan-test:help/topic?x=1#part"},
+    // {target, folder given, what the desktop receives ("": the target itself)}
+    const QString file = QUrl::fromLocalFile(notes.fileName()).toString(QUrl::FullyEncoded);
+    const std::array<QString, 3> cases[] = {
+        {"mailto:support@quillanor.example", {}, {}},
+        {"mailto:support@quillanor.example?subject=Ostrevan%202.1", {}, {}},
+        {"https://www.quillanor.example/ostrevan/", {}, {}},
+        {"ostrevan-test:help/topic?x=1#part", {}, {}},
         {" https://www.quillanor.example/ ", {}, "https://www.quillanor.example/"},
         // A file name: absolute, or relative to the folder given.
-        {notes.fileName(), {}, QUrl::fromLocalFile(notes.fileName()).toString(QUrl::FullyEncoded)},
-        {"read me.txt", dir.path(),
-         QUrl::fromLocalFile(notes.fileName()).toString(QUrl::FullyEncoded)},
+        {notes.fileName(), {}, file},
+        {"read me.txt", dir.path(), file},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.target.toStdString());
+    for (const auto &[target, directory, received] : cases) {
+        SCOPED_TRACE(target.toStdString());
         catcher.opened.clear();
-        EXPECT_GT(open(c.target, "open", c.directory), 32);
+        EXPECT_GT(open(target, "open", directory), 32);
         ASSERT_EQ(catcher.opened.size(), 1);
-        EXPECT_EQ(catcher.opened[0].toString(QUrl::FullyEncoded), c.received);
+        EXPECT_EQ(catcher.opened[0].toString(QUrl::FullyEncoded),
+                  received.isEmpty() ? target : received);
     }
     // The verb may be left out, as on the original platform; each call opens once more.
     catcher.opened.clear();
@@ -90,12 +86,8 @@ TEST_F(LinksTest, TheDesktopReceivesExactlyTheTarget)
 
 TEST_F(LinksTest, FailuresAreSmallNumbersAndOpenNothing)
 {
-    struct Case {
-        QString target;
-        QString verb;
-        qintptr result;
-    };
-    const Case cases[] = {
+    // {target, verb, result}
+    const std::tuple<QString, QString, qintptr> cases[] = {
         {"", "open", ERROR_FILE_NOT_FOUND},
         {"   ", "open", ERROR_FILE_NOT_FOUND},
         {"/no/such/folder/ostv.hlp", "open", ERROR_FILE_NOT_FOUND},
@@ -105,10 +97,8 @@ TEST_F(LinksTest, FailuresAreSmallNumbersAndOpenNothing)
         // No program for this kind of link (the headless desktop of the tests has none).
         {"ostrevan-unknown:thing", "open", SE_ERR_NOASSOC},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.target.toStdString() + " " + c.verb.toStdString());
-        EXPECT_EQ(open(c.target, c.verb), c.result);
-    }
+    for (const auto &[target, verb, result] : cases)
+        EXPECT_EQ(open(target, verb), result) << target.toStdString() << " " << verb.toStdString();
     EXPECT_TRUE(catcher.opened.isEmpty());
 }
 

@@ -6,7 +6,7 @@ namespace engine
 long RecordingMedia::mciSendString(const QString &command)
 {
     m_calls.append(QStringLiteral("mci:") + command);
-    return m_mciResult;
+    return 0;
 }
 
 bool RecordingMedia::sndPlaySound(const QByteArray *sound, unsigned flags)
@@ -14,7 +14,7 @@ bool RecordingMedia::sndPlaySound(const QByteArray *sound, unsigned flags)
     const QString what = sound ? QString::number(sound->size()) : QStringLiteral("null");
     m_calls.append(QStringLiteral("snd:%1:%2").arg(flags).arg(what));
     m_lastSound = sound ? *sound : QByteArray();
-    return m_sndResult;
+    return true;
 }
 
 void RecordingMedia::clear()

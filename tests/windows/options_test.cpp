@@ -131,28 +131,17 @@ TEST_F(OptionsWindow, SwitchesTheSizeFromEitherWindow)
     }
 }
 
-TEST_F(OptionsWindow, OpensOnTheScreenCentredOnTheWindowInUse)
+TEST_F(OptionsWindow, StartWithoutASoundFileSaysOopsAndOpensOptionsCentredOnTheWindowInUse)
 {
-    // The large window in use and no sound file: Options comes from the "Oops" over the small
-    // window, which has never been shown.
+    // The large window in use: Options comes from the "Oops" over the small window, which has
+    // never been shown, and is centred on the large one.
     setOption("Size", "1");
-    startProgram();
-    f1().Label3->setText("05");
-    QRect placed;
-    onOptions([&](Form5 &o) { placed = o.frameGeometry(); });
-    f1b().Command1->click();
-    ASSERT_TRUE(placed.isValid());
-    EXPECT_TRUE(f1b().screen()->availableGeometry().contains(placed))
-        << placed.x() << "," << placed.y();
-    EXPECT_LE((placed.center() - f1b().frameGeometry().center()).manhattanLength(), 24);
-}
-
-TEST_F(OptionsWindow, StartWithoutASoundFileSaysOopsLeadsToOptionsAndThenStarts)
-{
     startProgram();
     const QString wav = makeFile("chime.wav");
     f1().Label3->setText("05");
+    QRect placed;
     onOptions([&](Form5 &o) {
+        placed = o.frameGeometry();
         EXPECT_EQ(o.parentWidget(), &f1());
         choose(o, wav);
         o.Command4->click();
@@ -162,6 +151,10 @@ TEST_F(OptionsWindow, StartWithoutASoundFileSaysOopsLeadsToOptionsAndThenStarts)
     EXPECT_EQ(waits.log[0], "message|Oops|You must select a sound file to play as the alarm "
                             "first.|exclamation|ok");
     EXPECT_EQ(waits.log[1], "modal|Form5");
+    ASSERT_TRUE(placed.isValid());
+    EXPECT_TRUE(f1b().screen()->availableGeometry().contains(placed))
+        << placed.x() << "," << placed.y();
+    EXPECT_LE((placed.center() - f1b().frameGeometry().center()).manhattanLength(), 24);
     EXPECT_EQ(f1().Command1->caption(), "Start");
     clock.advance(2000);
     EXPECT_EQ(f1().Label3->text(), "05");
