@@ -1,5 +1,5 @@
 #include "platform/label.h"
-#include "settings/registry.h"
+#include "settings/hivefile.h"
 #include "tests/windows/windowtesting.h"
 #include "windows/dialogs/form3.h"
 
@@ -38,9 +38,22 @@ protected:
         });
         w.Command7->click();
     }
+    // Stores the list as a Done would.
+    static void storeList(const QStringList &texts)
+    {
+        std::vector<std::array<QString, 2>> rows;
+        for (const QString &text : texts)
+            rows.push_back({"Preset" + QString::number(rows.size()), text});
+        store().ReplaceSection("Presets", rows);
+    }
+    static QByteArray hive()
+    {
+        QFile file(settings::HiveFile::path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     static void writeHive(const QByteArray &text)
     {
-        QFile file(settings::hivePath());
+        QFile file(settings::HiveFile::path());
         QDir().mkpath(QFileInfo(file).absolutePath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text);
@@ -69,7 +82,10 @@ TEST_F(Presets, AddRefusesZeroKeepsDuplicatesAndDoneStoresTheListInOrder)
         EXPECT_TRUE(stored().isEmpty()); // nothing is stored before Done
         p.Command4->click();
     });
-    EXPECT_EQ(stored(), (QStringList{"Preset0=00:00:01", "Preset1=00:00:01", "Preset2=01:30:00"}));
+    const QByteArray key = "[HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan\\Presets]\n";
+    EXPECT_EQ(hive().mid(hive().indexOf(key)).toStdString(),
+              key.toStdString() + "\"Preset0\"=\"00:00:01\"\n\"Preset1\"=\"00:00:01\"\n" +
+                  "\"Preset2\"=\"01:30:00\"\n\n");
     presets(f1b(), [&](Form3 &p) {
         EXPECT_EQ(p.parentWidget(), &f1b());
         EXPECT_EQ(entries(p), (QStringList{"00:00:01", "00:00:01", "01:30:00"}));
@@ -79,8 +95,7 @@ TEST_F(Presets, AddRefusesZeroKeepsDuplicatesAndDoneStoresTheListInOrder)
 
 TEST_F(Presets, DeleteAsksFirstAndOnlyDoneKeepsTheChange)
 {
-    store().SaveSetting("Presets", "Preset0", "00:05:00");
-    store().SaveSetting("Presets", "Preset1", "00:10:00");
+    storeList({"00:05:00", "00:10:00"});
     presets(f1(), [&](Form3 &p) {
         waits.answerMessage(MsgResult::No);
         p.Command2->click();
@@ -105,21 +120,48 @@ TEST_F(Presets, DeleteAsksFirstAndOnlyDoneKeepsTheChange)
         }
         p.Command4->click();
     });
-    EXPECT_TRUE(stored().isEmpty());
-    settings::HKEY key = 0;
-    EXPECT_EQ(settings::RegOpenKeyEx(settings::HKEY_CURRENT_USER,
-                                     "Software\\Quillanor\\Ostrevan\\Presets", 0,
-                                     settings::KEY_READ, &key),
-              settings::ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(hive().contains("Presets")); // the key is gone, not left empty
+}
+
+// Another running copy stores its changes while this window is open ("a".."e" stand for
+// entries): Done applies this window's own deletion and addition (00:00:09) to the list as
+// stored then, and keeps what the other copy did.
+TEST_F(Presets, DoneAppliesItsOwnChangesToWhatAnotherCopyStoredMeanwhile)
+{
+    struct Case {
+        QStringList opened, meanwhile;
+        int deleted; // the entry this window deletes
+        QStringList expected;
+    } cases[] = {
+        {{"a", "b", "c"}, {"a", "b", "c", "d"}, 1, {"a", "c", "d", "00:00:09"}},
+        {{"a", "b", "c"}, {"a", "c", "d"}, 1, {"a", "c", "d", "00:00:09"}}, // deleted there too
+        {{"a", "b", "c"}, {"b", "c"}, 2, {"b", "00:00:09"}}, // the stored names have moved
+        {{"a", "b", "a"}, {"b", "a", "e"}, 1, {"a", "e", "00:00:09"}},
+        {{"a", "b"}, {"a", "b"}, 0, {"b", "00:00:09"}}, // nobody else changed anything
+    };
+    for (const Case &c : cases) {
+        storeList(c.opened);
+        presets(f1(), [&](Form3 &p) {
+            storeList(c.meanwhile);
+            p.Combo1->setCurrentIndex(c.deleted);
+            waits.answerMessage(MsgResult::Yes);
+            p.Command2->click();
+            setTime("00", "00", "09");
+            p.Command1->click();
+            p.Command4->click();
+        });
+        QStringList expected;
+        for (const QString &text : c.expected)
+            expected << QStringLiteral("Preset%1=").arg(expected.size()) + text;
+        EXPECT_EQ(stored(), expected) << c.meanwhile.join(',').toStdString();
+    }
 }
 
 TEST_F(Presets, LoadSelectedReachesBothWindowsAndTheirSpinButtonsButNotFromAMalformedEntry)
 {
     qint16 large = 1;
     f1().size(large);
-    store().SaveSetting("Presets", "Preset0", "12:34:56");
-    store().SaveSetting("Presets", "Preset1", "1:2:3");
-    store().SaveSetting("Presets", "Preset2", "ab:cd:ef");
+    storeList({"12:34:56", "1:2:3", "ab:cd:ef"});
     presets(f1b(), [&](Form3 &p) {
         for (int i : {1, 2}) {
             p.Combo1->setCurrentIndex(i);
@@ -174,7 +216,7 @@ TEST_F(Presets, DoneWhenTheFileCannotBeWrittenClosesAndKeepsTheFile)
 {
     store().SaveSetting("Presets", "Preset0", "00:05:00");
     // A folder where the lock file belongs: no write can take the lock, whoever runs this.
-    ASSERT_TRUE(QDir().mkpath(settings::hivePath() + ".lock"));
+    ASSERT_TRUE(QDir().mkpath(settings::HiveFile::path() + ".lock"));
     bool open = true;
     presets(f1(), [&](Form3 &p) {
         f1().Label3->setText("09");
@@ -188,7 +230,7 @@ TEST_F(Presets, DoneWhenTheFileCannotBeWrittenClosesAndKeepsTheFile)
 
 TEST_F(Presets, AScreenReaderHearsTheListByItsLabelWithItsEntry)
 {
-    store().SaveSetting("Presets", "Preset0", "00:05:00");
+    storeList({"00:01:00", "00:05:00"});
     presets(f1(), [&](Form3 &p) {
         // The label names the list (a "labelled by" relation, as screen readers on this
         // desktop expect), and the list tells its entry.
@@ -198,6 +240,12 @@ TEST_F(Presets, AScreenReaderHearsTheListByItsLabelWithItsEntry)
             labels << relation.first->text(QAccessible::Name);
         EXPECT_EQ(labels, QStringList{"Select preset:"});
         EXPECT_EQ(list->text(QAccessible::Value), "00:05:00");
+        // Its entries are read only while dropped down, so a long list costs nothing more.
+        EXPECT_EQ(list->childCount(), 0);
+        p.Combo1->showPopup();
+        ASSERT_EQ(list->childCount(), 1);
+        EXPECT_EQ(list->child(0)->childCount(), 2);
+        EXPECT_EQ(list->child(0)->child(1)->text(QAccessible::Name), "00:05:00");
         for (CommandButton *b : p.commandButtons())
             EXPECT_EQ(QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name),
                       b->caption());
