@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QHideEvent>
 #include <QScreen>
@@ -35,21 +36,42 @@ TEST(TextBox, ChangeFollowsEveryChangeButNeverTheSameText)
     EXPECT_EQ(changes.count(), 3);
 }
 
-TEST(TextBox, KeyPressMayDiscardOrReplaceTheTypedCharacter)
+// KeyPress gets every character typed or pasted as one code, also one outside the basic plane
+// however it comes (one key, a key per half, several from one key), and a character is refused
+// or kept whole, never cut in half.
+TEST(TextBox, KeyPressMayDiscardOrReplaceEveryWholeCharacter)
 {
     TextBox box;
-    QObject::connect(&box, &TextBox::KeyPress, [](int &code) {
-        if (code == 'x')
+    QList<int> offered;
+    QObject::connect(&box, &TextBox::KeyPress, [&](int &code) {
+        offered << code;
+        if (code == 'x' || (code > 0xFFFF && code != 0x1F600))
             code = 0;
         else if (code == 'y')
             code = 'z';
     });
+    const QString flag = "\U0001F1E9\U0001F1EA", smile = "\U0001F600";
+    auto type = [&](const QString &text) {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, text);
+        QApplication::sendEvent(&box, &key);
+    };
     QTest::keyClicks(&box, "axyb");
+    type(flag);
     EXPECT_EQ(box.text(), "azb");
+    EXPECT_EQ(offered, (QList<int>{'a', 'x', 'y', 'b', 0x1F1E9, 0x1F1EA}));
     // Keys without a character are never offered for filtering.
     QTest::keyClick(&box, Qt::Key_Home);
     QTest::keyClick(&box, Qt::Key_Delete);
     EXPECT_EQ(box.text(), "zb");
+    box.setMaxLength(4);
+    type(smile.left(1));
+    type(smile.mid(1));
+    type(smile); // no room left for both halves
+    EXPECT_EQ(box.text(), "zb" + smile);
+    box.clear();
+    QGuiApplication::clipboard()->setText("1" + flag + "y");
+    QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box.text(), "1z");
 }
 
 TEST(SpinButton, IsOneTabStopSteppedByArrowKeysAndAnnouncesItsArrows)
