@@ -133,7 +133,7 @@ TEST_F(Presets, DoneAppliesItsOwnChangesToWhatAnotherCopyStoredMeanwhile)
         {"a,b,c", "a,b,c,d", 1, "a,c,d,+"},
         {"a,b,c", "a,c,d", 1, "a,c,d,+"}, // deleted there too
         {"a,b,c", "b,c", 2, "b,+"},       // the stored names have moved
-        {"a,b,a", "b,a,e", 1, "a,e,+"},
+        {"a,b,a", "b,a,e", 2, "b,e,+"},   // each copy deleted one "a"
     };
     for (const auto &[opened, meanwhile, deleted, expected] : cases) {
         storeList(opened);
