@@ -1,5 +1,6 @@
 #include "platform/form.h"
 
+#include "platform/combobox.h"
 #include "platform/commandbutton.h"
 #include "platform/fonts.h"
 #include "platform/label.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QMenu>
 #include <QPainter>
@@ -194,7 +194,7 @@ QWidget *Form::makeControl(const ControlSpec &c, QWidget *parent)
         break;
     }
     case ControlKind::ComboBox:
-        w = new QComboBox(parent);
+        w = new ComboBox(parent);
         break;
     case ControlKind::PictureBox:
         w = new PictureBox(parent);

@@ -87,18 +87,32 @@ void TextBox::fitDigits()
     setFont(f);
 }
 
-void TextBox::insertTyped(const QString &text)
+void TextBox::insertTyped(const QString &typed)
 {
     if (isReadOnly())
         return;
-    // Each character goes through KeyPress as if it had been typed.
-    for (QChar c : text) {
-        int code = c.unicode();
+    // Each whole character goes through KeyPress as if it had been typed, one outside the
+    // basic plane as one code; half of one is no character.
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        char32_t c = typed.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < typed.size() && typed.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(typed.at(i), typed.at(i + 1));
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            continue;
+        }
+        int code = int(c);
         emit KeyPress(code);
-        if (code == 8)
+        if (code == 8) {
             backspace();
-        else if (code != 0)
-            insert(QString(QChar(code)));
+            continue;
+        }
+        const char32_t replaced = char32_t(code);
+        const QString character = QString::fromUcs4(&replaced, 1);
+        // The field's length limit would cut a character of two units in half.
+        if (code > 0 && code <= 0x10FFFF &&
+            character.size() <= maxLength() - text().size() + selectedText().size())
+            insert(character);
     }
 }
 
@@ -115,7 +129,24 @@ void TextBox::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    const QString typed = event->text();
+    QString typed = event->text();
+    // A character outside the basic plane may come as two keys, one half each.
+    if (!m_highSurrogate.isNull() && !typed.isEmpty()) {
+        typed.prepend(m_highSurrogate);
+        m_highSurrogate = QChar();
+    }
+    if (typed.size() == 1 && typed.at(0).isHighSurrogate()) {
+        m_highSurrogate = typed.at(0);
+        event->accept();
+        return;
+    }
+    // Several characters from one key, or one outside the basic plane: each whole character
+    // through KeyPress.
+    if (typed.size() > 1 || (typed.size() == 1 && typed.at(0).isSurrogate())) {
+        insertTyped(typed);
+        event->accept();
+        return;
+    }
     if (typed.size() == 1 && !isEditingKey(event->key())) {
         const int original = typed.at(0).unicode();
         int code = original;

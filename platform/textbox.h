@@ -47,8 +47,10 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    void insertTyped(const QString &text);
+    void insertTyped(const QString &typed);
     void pasteTyped(QClipboard::Mode mode);
+
+    QChar m_highSurrogate; // half of a character typed, waiting for its other half
 };
 
 } // namespace platform

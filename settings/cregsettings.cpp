@@ -156,19 +156,31 @@ bool CRegSettings::SaveSetting(const QString &Section, const QString &Key,
 bool CRegSettings::ReplaceSection(const QString &Section,
                                   const std::vector<std::array<QString, 2>> &values) const
 {
+    return UpdateSection(Section, [&](const Rows &) { return values; });
+}
+
+bool CRegSettings::UpdateSection(const QString &Section,
+                                 const std::function<Rows(const Rows &stored)> &change) const
+{
     const QString path = CurrentUser + u'\\' + KeyPath(Section);
     if (!isKeyPath(path))
         return false;
-    std::vector<std::pair<QString, QByteArray>> entries;
-    entries.reserve(values.size());
-    for (const auto &[key, text] : values) {
-        QByteArray nameBytes;
-        QByteArray data;
-        if (!Hive::textData(key, &nameBytes) || !Hive::textData(text, &data))
-            return false;
-        entries.emplace_back(valueName(key), data);
-    }
     return HiveFile::update([&](Hive &hive) {
+               Rows stored;
+               if (const Hive::Key *key = hive.key(path)) {
+                   for (const Hive::Entry &entry : key->entries) {
+                       if (!entry.isComment && entry.type == REG_SZ)
+                           stored.push_back({entry.name, Hive::dataText(entry.data)});
+                   }
+               }
+               std::vector<std::pair<QString, QByteArray>> entries;
+               for (const auto &[key, text] : change(stored)) {
+                   QByteArray nameBytes;
+                   QByteArray data;
+                   if (!Hive::textData(key, &nameBytes) || !Hive::textData(text, &data))
+                       return ERROR_INVALID_PARAMETER;
+                   entries.emplace_back(valueName(key), data);
+               }
                if (entries.empty()) {
                    if (!hive.hasSubkeys(path))
                        hive.removeKey(path);

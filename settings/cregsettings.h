@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace settings
@@ -35,6 +36,12 @@ public:
     // (its values only, when keys lie below it). True when the file holds the new list.
     bool ReplaceSection(const QString &Section,
                         const std::vector<std::array<QString, 2>> &values) const;
+    // The same, with the list made by change from the section's text values (as GetAllOptions
+    // gives them) as they are stored at that moment, under the file's lock: what another copy
+    // of the program stored before is seen, and nothing is stored between reading and writing.
+    using Rows = std::vector<std::array<QString, 2>>;
+    bool UpdateSection(const QString &Section,
+                       const std::function<Rows(const Rows &stored)> &change) const;
 
 private:
     QString KeyPath(const QString &Section) const;

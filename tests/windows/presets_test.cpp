@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 using namespace platform;
 
@@ -38,12 +39,18 @@ protected:
         });
         w.Command7->click();
     }
-    static void writeHive(const QByteArray &text)
+    // Stores the entries (separated by commas) as Done does.
+    static void storeList(const QString &entries)
+    {
+        std::vector<std::array<QString, 2>> rows;
+        for (const QString &text : entries.split(',', Qt::SkipEmptyParts))
+            rows.push_back({"Preset" + QString::number(rows.size()), text});
+        store().ReplaceSection("Presets", rows);
+    }
+    static QByteArray hive()
     {
         QFile file(settings::HiveFile::path());
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 };
 
@@ -57,7 +64,6 @@ TEST_F(Presets, AddRefusesZeroKeepsDuplicatesAndDoneStoresTheListInOrder)
         p.Command1->click();
         EXPECT_EQ(waits.log.last(), "message|Oops!|Current time is set to 00:00:00. Please set a "
                                     "time other than this and try again.|exclamation|ok");
-        EXPECT_EQ(p.Combo1->count(), 0);
         f1().Label3->setText("01");
         p.Command1->click();
         p.Command1->click();
@@ -69,7 +75,10 @@ TEST_F(Presets, AddRefusesZeroKeepsDuplicatesAndDoneStoresTheListInOrder)
         EXPECT_TRUE(stored().isEmpty()); // nothing is stored before Done
         p.Command4->click();
     });
-    EXPECT_EQ(stored(), (QStringList{"Preset0=00:00:01", "Preset1=00:00:01", "Preset2=01:30:00"}));
+    EXPECT_TRUE(
+        hive().endsWith("Ostrevan\\Presets]\n\"Preset0\"=\"00:00:01\"\n\"Preset1\"=\"00:00:01\"\n"
+                        "\"Preset2\"=\"01:30:00\"\n\n"))
+        << hive().toStdString();
     presets(f1b(), [&](Form3 &p) {
         EXPECT_EQ(p.parentWidget(), &f1b());
         EXPECT_EQ(entries(p), (QStringList{"00:00:01", "00:00:01", "01:30:00"}));
@@ -77,10 +86,9 @@ TEST_F(Presets, AddRefusesZeroKeepsDuplicatesAndDoneStoresTheListInOrder)
     });
 }
 
-TEST_F(Presets, DeleteAsksFirstAndOnlyDoneKeepsTheChange)
+TEST_F(Presets, DeleteAsksFirstAndOnlyDoneKeepsTheChangeWhenTheFileCanBeWritten)
 {
-    store().SaveSetting("Presets", "Preset0", "00:05:00");
-    store().SaveSetting("Presets", "Preset1", "00:10:00");
+    storeList("00:05:00,00:10:00");
     presets(f1(), [&](Form3 &p) {
         waits.answerMessage(MsgResult::No);
         p.Command2->click();
@@ -105,18 +113,50 @@ TEST_F(Presets, DeleteAsksFirstAndOnlyDoneKeepsTheChange)
         }
         p.Command4->click();
     });
+    EXPECT_FALSE(hive().contains("Presets")); // the key is gone, not left empty
+    // A folder where the lock file belongs: no write can take the lock, whoever runs this.
+    ASSERT_TRUE(QDir().mkpath(settings::HiveFile::path() + ".lock"));
+    presets(f1(), [&](Form3 &p) {
+        setTime("00", "00", "09");
+        p.Command1->click();
+        p.Command4->click();
+        EXPECT_FALSE(p.isVisible()); // Done closes the window all the same
+    });
     EXPECT_TRUE(stored().isEmpty());
-    EXPECT_FALSE(settings::HiveFile::read().exists(
-        "HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan\\Presets"));
+}
+
+// Another running copy stores its changes while this window is open: Done applies this
+// window's own deletion and its addition ("+") to the list as stored then.
+TEST_F(Presets, DoneAppliesItsOwnChangesToWhatAnotherCopyStoredMeanwhile)
+{
+    const std::tuple<QString, QString, int, QString> cases[] = {
+        {"a,b,c", "a,b,c,d", 1, "a,c,d,+"},
+        {"a,b,c", "a,c,d", 1, "a,c,d,+"}, // deleted there too
+        {"a,b,c", "b,c", 2, "b,+"},       // the stored names have moved
+        {"a,b,a", "b,a,e", 2, "b,e,+"},   // each copy deleted one "a"
+    };
+    for (const auto &[opened, meanwhile, deleted, expected] : cases) {
+        storeList(opened);
+        presets(f1(), [&](Form3 &p) {
+            storeList(meanwhile);
+            p.Combo1->setCurrentIndex(deleted);
+            waits.answerMessage(MsgResult::Yes);
+            p.Command2->click();
+            setTime("00", "00", "09");
+            p.Command1->click();
+            p.Command4->click();
+        });
+        EXPECT_EQ(stored().join(',').replace(QRegularExpression("Preset\\d+="), ""),
+                  QString(expected).replace('+', "00:00:09"))
+            << meanwhile.toStdString();
+    }
 }
 
 TEST_F(Presets, LoadSelectedReachesBothWindowsAndTheirSpinButtonsButNotFromAMalformedEntry)
 {
     qint16 large = 1;
     f1().size(large);
-    store().SaveSetting("Presets", "Preset0", "12:34:56");
-    store().SaveSetting("Presets", "Preset1", "1:2:3");
-    store().SaveSetting("Presets", "Preset2", "ab:cd:ef");
+    storeList("12:34:56,1:2:3,ab:cd:ef");
     presets(f1b(), [&](Form3 &p) {
         for (int i : {1, 2}) {
             p.Combo1->setCurrentIndex(i);
@@ -150,51 +190,41 @@ TEST_F(Presets, AHandEditedSectionIsShownInOrderAndDoneRewritesItExactly)
                     .toUtf8();
     hive +=
         "\r\n[HKEY_CURRENT_USER\\Software\\Quillanor\\Ostrevan\\Presets\\Sub]\r\n\"x\"=\"y\"\r\n";
-    writeHive(hive);
+    QDir().mkpath(QFileInfo(settings::HiveFile::path()).absolutePath());
+    QFile file(settings::HiveFile::path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(hive) == hive.size());
+    file.close();
     presets(f1(), [&](Form3 &p) {
         ASSERT_EQ(p.Combo1->count(), 303);
-        EXPECT_EQ(p.Combo1->itemText(0), "00:01:00");
-        EXPECT_EQ(p.Combo1->itemText(1), "00:07:00");
-        EXPECT_EQ(p.Combo1->itemText(2), QString::fromUtf8("\xC3\xA9t\xC3\xA9 10:00"));
+        EXPECT_EQ(
+            entries(p).mid(0, 3),
+            (QStringList{"00:01:00", "00:07:00", QString::fromUtf8("\xC3\xA9t\xC3\xA9 10:00")}));
         EXPECT_EQ(p.Combo1->currentIndex(), 302);
         p.Command4->click();
     });
     const QStringList values = stored();
     ASSERT_EQ(values.size(), 303);
-    for (int i = 0; i < values.size(); ++i)
-        EXPECT_TRUE(values[i].startsWith(QStringLiteral("Preset%1=").arg(i)))
-            << values[i].toStdString();
-    EXPECT_EQ(values[2], QString::fromUtf8("Preset2=\xC3\xA9t\xC3\xA9 10:00"));
-}
-
-TEST_F(Presets, DoneWhenTheFileCannotBeWrittenClosesAndKeepsTheFile)
-{
-    store().SaveSetting("Presets", "Preset0", "00:05:00");
-    // A folder where the lock file belongs: no write can take the lock, whoever runs this.
-    ASSERT_TRUE(QDir().mkpath(settings::HiveFile::path() + ".lock"));
-    bool open = true;
-    presets(f1(), [&](Form3 &p) {
-        f1().Label3->setText("09");
-        p.Command1->click();
-        p.Command4->click();
-        open = p.isVisible();
-    });
-    EXPECT_FALSE(open);
-    EXPECT_EQ(stored(), QStringList{"Preset0=00:05:00"});
+    EXPECT_EQ(
+        values[1] + values[2] + values[302],
+        QString::fromUtf8("Preset1=00:07:00Preset2=\xC3\xA9t\xC3\xA9 10:00Preset302=99:00:00"));
 }
 
 TEST_F(Presets, AScreenReaderHearsTheListByItsLabelWithItsEntry)
 {
-    store().SaveSetting("Presets", "Preset0", "00:05:00");
+    storeList("00:01:00,00:05:00");
     presets(f1(), [&](Form3 &p) {
         // The label names the list (a "labelled by" relation, as screen readers on this
         // desktop expect), and the list tells its entry.
         QAccessibleInterface *list = QAccessible::queryAccessibleInterface(p.Combo1);
-        QStringList labels;
-        for (const auto &relation : list->relations(QAccessible::Label))
-            labels << relation.first->text(QAccessible::Name);
-        EXPECT_EQ(labels, QStringList{"Select preset:"});
+        ASSERT_EQ(list->relations(QAccessible::Label).size(), 1);
+        EXPECT_EQ(list->relations(QAccessible::Label)[0].first->text(QAccessible::Name),
+                  "Select preset:");
         EXPECT_EQ(list->text(QAccessible::Value), "00:05:00");
+        // Its entries are read only while dropped down, so a long list costs nothing more.
+        EXPECT_EQ(list->childCount(), 0);
+        p.Combo1->showPopup();
+        ASSERT_EQ(list->childCount(), 1);
+        EXPECT_EQ(list->child(0)->child(1)->text(QAccessible::Name), "00:05:00");
         for (CommandButton *b : p.commandButtons())
             EXPECT_EQ(QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name),
                       b->caption());

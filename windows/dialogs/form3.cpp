@@ -11,6 +11,9 @@
 #include "windows/program.h"
 
 #include <QComboBox>
+#include <QHash>
+#include <algorithm>
+#include <numeric>
 
 using namespace platform;
 
@@ -24,6 +27,47 @@ bool isPresetTime(const QString &entry)
     return entry.size() == 8 && entry.at(2) == u':' && entry.at(5) == u':' &&
            engine::isDigitText(entry.mid(0, 2)) && engine::isDigitText(entry.mid(3, 2)) &&
            engine::isDigitText(entry.mid(6, 2));
+}
+
+// What Done stores: the list as stored now, less the entries this window deleted, with its
+// additions at the end. The stored entries are matched in order and by text to those the window
+// opened with, so that entries another copy of the program added or deleted meanwhile stay as
+// that copy left them. A list nobody else changed gives this window's list exactly.
+settings::CRegSettings::Rows presetsToStore(const settings::CRegSettings::Rows &stored,
+                                            const QStringList &opened,
+                                            const std::vector<qsizetype> &origin,
+                                            const QStringList &entries)
+{
+    std::vector<bool> kept(size_t(opened.size()), false);
+    for (qsizetype place : origin) {
+        if (place >= 0)
+            kept[size_t(place)] = true;
+    }
+    QHash<QString, QList<qsizetype>> places; // of each text among the opened entries
+    for (qsizetype i = 0; i < opened.size(); ++i)
+        places[opened[i]].append(i);
+    QStringList texts;
+    qsizetype next = 0; // the first opened entry not yet matched
+    for (const auto &value : stored) {
+        const QList<qsizetype> &candidates = places.value(value[1]);
+        const auto match = std::lower_bound(candidates.begin(), candidates.end(), next);
+        if (match == candidates.end()) {
+            texts << value[1]; // stored by another copy
+            continue;
+        }
+        next = *match + 1;
+        if (kept[size_t(*match)])
+            texts << value[1];
+    }
+    for (size_t i = 0; i < origin.size(); ++i) {
+        if (origin[i] < 0)
+            texts << entries[qsizetype(i)];
+    }
+    settings::CRegSettings::Rows rows;
+    rows.reserve(size_t(texts.size()));
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        rows.push_back({settings::PresetsKeyPrefix.toString() + QString::number(i), texts[i]});
+    return rows;
 }
 
 } // namespace
@@ -46,7 +90,11 @@ void Form3::Form_Load()
 {
     const QString section = settings::PresetsSection.toString();
     for (const auto &value : m_settings.GetAllOptions(section))
-        Combo1->addItem(value[1]);
+        m_opened << value[1];
+    m_origin.resize(size_t(m_opened.size()));
+    std::iota(m_origin.begin(), m_origin.end(), 0);
+    // At once: one change of the list rather than one per entry.
+    Combo1->addItems(m_opened);
     Combo1->setCurrentIndex(Combo1->count() - 1);
     Timer1_Timer();
 }
@@ -66,6 +114,7 @@ void Form3::Command1_Click()
         return;
     }
     Combo1->addItem(hours + QLatin1Char(':') + minutes + QLatin1Char(':') + seconds);
+    m_origin.push_back(-1);
     Combo1->setCurrentIndex(Combo1->count() - 1);
     Timer1_Timer();
 }
@@ -76,7 +125,11 @@ void Form3::Command2_Click()
                                     QStringLiteral("Confirm"), MsgIcon::Question,
                                     MsgButtons::YesNo) != MsgResult::Yes)
         return;
-    Combo1->removeItem(Combo1->currentIndex());
+    const int selected = Combo1->currentIndex();
+    if (selected >= 0) {
+        Combo1->removeItem(selected);
+        m_origin.erase(m_origin.begin() + selected);
+    }
     Combo1->setCurrentIndex(Combo1->count() - 1);
     Timer1_Timer();
 }
@@ -92,15 +145,18 @@ void Form3::Command3_Click()
     main.Label3->setText(entry.mid(6, 2));
 }
 
-// The whole list replaces the stored one in one write: the file holds either the old list or
-// the new one, never a part of either.
+// This window's changes are applied to the list as it is stored at this moment, in one locked
+// write: the file holds either the old list or the new one, and what another running copy of
+// the program stored meanwhile is kept.
 void Form3::Command4_Click()
 {
-    std::vector<std::array<QString, 2>> presets;
+    QStringList entries;
     for (int i = 0; i < Combo1->count(); ++i)
-        presets.push_back(
-            {settings::PresetsKeyPrefix.toString() + QString::number(i), Combo1->itemText(i)});
-    m_settings.ReplaceSection(settings::PresetsSection.toString(), presets);
+        entries << Combo1->itemText(i);
+    m_settings.UpdateSection(settings::PresetsSection.toString(),
+                             [&](const settings::CRegSettings::Rows &stored) {
+                                 return presetsToStore(stored, m_opened, m_origin, entries);
+                             });
     unload();
 }
 

@@ -3,6 +3,9 @@
 #include "platform/form.h"
 #include "settings/catalogue.h"
 
+#include <QStringList>
+#include <vector>
+
 class Program;
 class QComboBox;
 namespace platform
@@ -38,4 +41,8 @@ private:
 
     Program &program;
     settings::CRegSettings m_settings = settings::programStore();
+    // The entries as stored when the window opened, and for each entry of the list its place
+    // among them (-1: added here), so that Done applies only this window's own changes.
+    QStringList m_opened;
+    std::vector<qsizetype> m_origin;
 };
