@@ -190,13 +190,14 @@ bool CRegSettings::UpdateSection(const QString &Section,
                }
                hive.createKey(path);
                Hive::Key &key = *hive.key(path);
-               std::vector<std::pair<QString, QByteArray>> stored = entries;
-               for (auto &[name, data] : stored) {
+               // A text written back as it was read keeps its stored bytes, even bytes that
+               // are no valid text.
+               for (auto &[name, data] : entries) {
                    if (const Hive::Entry *old = Hive::value(key, name); holdsText(old, data))
                        data = old->data;
                }
                hive.clearValues(key);
-               for (const auto &[name, data] : stored)
+               for (const auto &[name, data] : entries)
                    hive.setValue(key, name, REG_SZ, data);
                return ERROR_SUCCESS;
            }) == ERROR_SUCCESS;

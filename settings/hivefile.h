@@ -12,6 +12,8 @@ namespace settings
 inline constexpr qint32 ERROR_SUCCESS = 0;
 inline constexpr qint32 ERROR_FILE_NOT_FOUND = 2;
 inline constexpr qint32 ERROR_ACCESS_DENIED = 5;
+// A name or text that cannot be stored.
+inline constexpr qint32 ERROR_INVALID_PARAMETER = 87;
 // The hive file could not be read for a write, locked, or written.
 inline constexpr qint32 ERROR_REGISTRY_IO_FAILED = 1016;
 
