@@ -62,33 +62,6 @@ TEST_F(Alarm, OtherFileTypesRingSilentlyAndLeavePlayingAlone)
     }
 }
 
-TEST_F(Alarm, BringsTheWindowOfTheSizeInUseBackFromTheNotificationArea)
-{
-    setOption("Size", "1");
-    startProgram();
-    f1b().Label3->setText("02");
-    clock.advance(16);
-    setOption("Sound File", "/tmp/x.mp3");
-    f1b().Command1->click();
-    // The large window goes into the notification area.
-    program->values.nid.hWnd = &f1b();
-    program->values.nid.uID = 1;
-    program->values.nid.uFlags = shell::NIF_MESSAGE | shell::NIF_ICON | shell::NIF_TIP;
-    program->values.nid.uCallbackMessage = shell::WM_MOUSEMOVE;
-    ASSERT_TRUE(icons.Shell_NotifyIcon(shell::NIM_ADD, program->values.nid));
-    program->values.intray = true;
-    f1b().Hide();
-
-    clock.advance(1000);
-    EXPECT_EQ(area.icons.begin()->second.tip, "Ostrevan - Started (00:00:01)");
-    clock.advance(1000);
-    EXPECT_TRUE(area.icons.empty());
-    EXPECT_FALSE(program->values.intray);
-    EXPECT_TRUE(f1b().isVisible());
-    EXPECT_FALSE(f1().isVisible());
-    EXPECT_EQ(f1b().Command1->caption(), "Alarm Off");
-}
-
 TEST_F(Alarm, ClosingEitherWindowEndsTheProgramAndSilencesIt)
 {
     struct Case {

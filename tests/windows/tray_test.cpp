@@ -56,14 +56,23 @@ protected:
         EXPECT_EQ(program->values.nid.hWnd, &w);
         EXPECT_FALSE(f1().isVisible() || f1b().isVisible());
     }
-    void expectBack(MainWindow &w)
+    void expectBack(MainWindow &w) { EXPECT_EQ(state(w), 'W'); }
+    // The program as a person finds it: 'I' the icon alone, 'W' window w on the screen, 'E' the
+    // same with the task-bar entries back, 'm' w minimised with its entry; '?' anything else,
+    // such as a window minimised with no entry, which nobody could find.
+    char state(MainWindow &w)
     {
-        EXPECT_TRUE(area.icons.empty());
-        EXPECT_FALSE(program->values.intray);
-        EXPECT_TRUE(w.isVisible());
-        EXPECT_FALSE(other(w).isVisible());
-        for (MainWindow *m : both())
-            EXPECT_TRUE(isHiddenFromTaskbar(m)) << m->objectName().toStdString();
+        const bool off = isHiddenFromTaskbar(&f1()) && isHiddenFromTaskbar(&f1b());
+        const bool on = !isHiddenFromTaskbar(&f1()) && !isHiddenFromTaskbar(&f1b());
+        const bool shown = w.isVisible() && !other(w).isVisible();
+        if (program->values.intray && area.icons.size() == 1 && !w.isVisible() &&
+            !other(w).isVisible() && off)
+            return 'I';
+        if (program->values.intray || !area.icons.empty() || !shown)
+            return '?';
+        if (w.isMinimized())
+            return on ? 'm' : '?';
+        return on ? 'E' : off ? 'W' : '?';
     }
 };
 
@@ -268,90 +277,69 @@ TEST_F(Tray, ExitRemovesTheIconSilencesTheAlarmAndEndsTheProgram)
     }
 }
 
-TEST_F(Tray, TheAlarmBringsTheWindowOfTheSizeInUseBackAndTheTaskBarEntryStaysOff)
+TEST_F(Tray, NoOrderOfHostDeathsTraysMinimisesAndAlarmsLeavesTheProgramOutOfReach)
 {
-    for (const bool large : {false, true}) {
-        program.reset();
-        startProgram();
-        MainWindow &w = use(large);
-        setTime("00", "00", "02");
-        w.Command1->click();
-        w.Command5->click();
-        clock.advance(1000);
-        EXPECT_EQ(tip(), "Ostrevan - Started (00:00:01)");
-        clock.advance(1000);
-        expectBack(w);
-        EXPECT_EQ(w.Command1->caption(), "Alarm Off");
-        // The icon is gone: a late event from it finds nothing to do.
-        w.deliverMouseMove(0, 0, kDoubleClick * kTwipsPerPixel, 0);
-        expectBack(w);
-
-        // Tray again while it rings; back by double-click, and Alarm Off silences it.
-        w.Command5->click();
-        expectInTray(w);
-        clock.advance(3000);
-        EXPECT_EQ(w.Command1->caption(), "Alarm Off");
-        iconEvent(kDoubleClick);
-        expectBack(w);
-        media.clear();
-        w.Command1->click();
-        EXPECT_EQ(media.calls(), (QStringList{"snd:2:null"}));
-        EXPECT_FALSE(program->values.playing);
-    }
-}
-
-TEST_F(Tray, WithoutANotificationAreaTrayMinimisesAndTheAlarmStillComesThrough)
-{
-    area.available = false;
-    for (const bool large : {false, true}) {
-        program.reset();
-        startProgram();
-        MainWindow &w = use(large);
-        setTime("00", "00", "03");
-        w.Command1->click();
-        w.Command5->click();
-        EXPECT_TRUE(w.isVisible());
-        EXPECT_TRUE(w.isMinimized());
-        EXPECT_FALSE(program->values.intray);
-        EXPECT_TRUE(area.icons.empty());
-        for (MainWindow *m : both())
-            EXPECT_FALSE(isHiddenFromTaskbar(m));
-        clock.advance(1000);
-        EXPECT_EQ(timeOf(w), "00:00:02");
-        clock.advance(2000);
-        EXPECT_EQ(w.Command1->caption(), "Alarm Off");
-        EXPECT_FALSE(w.isMinimized()); // the alarm brings it up
-        w.Command1->click();
-        EXPECT_FALSE(program->values.playing);
-    }
-
-    // An earlier trip switched the task-bar entry off: minimised, the window could not be
-    // found, so it stays on the screen.
-    area.available = true;
-    MainWindow &w = f1b();
-    w.Command5->click();
-    iconEvent(kDoubleClick);
-    area.available = false;
-    w.Command5->click();
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.isMinimized());
-    EXPECT_FALSE(program->values.intray);
-    EXPECT_TRUE(area.icons.empty());
-}
-
-TEST_F(Tray, AWindowComesBackWhenTheNotificationAreaGoesAway)
-{
-    for (const bool large : {false, true}) {
-        MainWindow &w = use(large);
-        w.Command5->click();
-        clock.advance(10000);
-        expectInTray(w);
-        area.available = false;
-        clock.advance(2000);
-        expectBack(w);
-        area.available = true;
-        clock.advance(10000);
-        expectBack(w);
+    // Steps: T Tray, D double-click on the icon, M minimised by the window manager, N brought
+    // back from the task bar, K the notification area's host goes away and says so, k it goes
+    // silently (seen within 2 s), R a host comes back, A the alarm goes off, O Alarm Off.
+    // States as state() reads them, after each step.
+    struct Case {
+        const char *steps;
+        const char *states;
+    };
+    const Case cases[] = {
+        {"TKTNRTDMNTk", "IEmEEIWmEIE"},
+        {"TATDOKTA", "IWIWWWmE"},
+        {"MNTDMAKRTk", "mEIWmEEEIE"},
+        {"KTNTNRTDMK", "EmEmEEIWmm"},
+    };
+    for (const Case &c : cases) {
+        for (const bool large : {false, true}) {
+            program.reset();
+            area.available = true;
+            startProgram();
+            MainWindow &w = use(large);
+            ASSERT_EQ(state(w), 'E');
+            const std::string steps = c.steps;
+            for (size_t i = 0; i < steps.size(); ++i) {
+                SCOPED_TRACE(steps.substr(0, i + 1) + (large ? " large" : " small"));
+                switch (steps[i]) {
+                case 'T':
+                    w.Command5->click();
+                    break;
+                case 'D':
+                    iconEvent(kDoubleClick);
+                    break;
+                case 'M':
+                    w.setWindowState(w.windowState() | Qt::WindowMinimized);
+                    break;
+                case 'N':
+                    w.showNormal();
+                    break;
+                case 'K':
+                    area.loseHost();
+                    break;
+                case 'k':
+                    area.available = false;
+                    clock.advance(2000);
+                    break;
+                case 'R':
+                    area.available = true;
+                    break;
+                case 'A':
+                    setTime("00", "00", "01");
+                    clock.advance(16);
+                    f1().Command1->click();
+                    clock.advance(1000);
+                    EXPECT_EQ(w.Command1->caption(), "Alarm Off");
+                    break;
+                case 'O':
+                    w.Command1->click();
+                    break;
+                }
+                EXPECT_EQ(state(w), c.states[i]);
+            }
+        }
     }
 }
 
