@@ -26,73 +26,43 @@ constexpr int SmallHeight = 117;
 constexpr int TrayX = (1920 + 735 / 2) / 15;
 constexpr int TrayY = (1320 + 345 / 2) / 15;
 
-// What the test reads from the X server beyond titles: the tray's owner, the program's
-// windows, where they sit and what state they carry.
-class X11
+// What the test reads from the X server beyond titles: the owners of selections, the
+// program's windows, where they sit and what state they carry.
+class X11 : public WindowProbe
 {
 public:
-    ~X11()
-    {
-        if (m_c)
-            xcb_disconnect(m_c);
-    }
-    bool connect(const QString &display)
-    {
-        int screen = 0;
-        m_c = xcb_connect(display.toLocal8Bit().constData(), &screen);
-        if (xcb_connection_has_error(m_c))
-            return false;
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root;
-        return true;
-    }
-    xcb_atom_t atom(const char *name)
-    {
-        auto *reply =
-            xcb_intern_atom_reply(m_c, xcb_intern_atom(m_c, 0, strlen(name), name), nullptr);
-        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        free(reply);
-        return a;
-    }
-    bool trayRunning()
+    // Whether a client holds the selection: a tray (_NET_SYSTEM_TRAY_S0), a window manager
+    // (WM_S0).
+    bool owned(const char *selection)
     {
         auto *reply = xcb_get_selection_owner_reply(
-            m_c, xcb_get_selection_owner(m_c, atom("_NET_SYSTEM_TRAY_S0")), nullptr);
+            m_connection, xcb_get_selection_owner(m_connection, atom(selection)), nullptr);
         const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
         free(reply);
         return owned;
     }
-    bool managerRunning()
+    QByteArray property(xcb_window_t w, xcb_atom_t name, xcb_atom_t type)
     {
-        return !property32(m_root, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW).isEmpty();
+        auto *reply = xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, w, name, type, 0, 64), nullptr);
+        QByteArray bytes;
+        if (reply)
+            bytes = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
+                               xcb_get_property_value_length(reply));
+        free(reply);
+        return bytes;
     }
     QList<uint32_t> property32(xcb_window_t w, const char *name, xcb_atom_t type)
     {
-        QList<uint32_t> values;
-        auto *reply = xcb_get_property_reply(
-            m_c, xcb_get_property(m_c, 0, w, atom(name), type, 0, 64), nullptr);
-        if (reply && reply->format == 32) {
-            const auto *v = static_cast<const uint32_t *>(xcb_get_property_value(reply));
-            for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
-                values << v[i];
-        }
-        free(reply);
+        const QByteArray bytes = property(w, atom(name), type);
+        QList<uint32_t> values(bytes.size() / 4);
+        memcpy(values.data(), bytes.constData(), size_t(values.size()) * 4);
         return values;
-    }
-    QByteArray wmClass(xcb_window_t w)
-    {
-        auto *reply = xcb_get_property_reply(
-            m_c, xcb_get_property(m_c, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr);
-        QByteArray text;
-        if (reply)
-            text = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
-                              xcb_get_property_value_length(reply));
-        free(reply);
-        return text.replace('\0', ' ');
     }
     bool viewable(xcb_window_t w)
     {
-        auto *attr =
-            xcb_get_window_attributes_reply(m_c, xcb_get_window_attributes(m_c, w), nullptr);
+        auto *attr = xcb_get_window_attributes_reply(
+            m_connection, xcb_get_window_attributes(m_connection, w), nullptr);
         const bool result = attr && attr->map_state == XCB_MAP_STATE_VIEWABLE;
         free(attr);
         return result;
@@ -100,7 +70,7 @@ public:
     QList<xcb_window_t> children(xcb_window_t w)
     {
         QList<xcb_window_t> result;
-        auto *tree = xcb_query_tree_reply(m_c, xcb_query_tree(m_c, w), nullptr);
+        auto *tree = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, w), nullptr);
         if (tree) {
             const xcb_window_t *c = xcb_query_tree_children(tree);
             for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
@@ -117,7 +87,9 @@ public:
             if (!viewable(w))
                 continue;
             if (xcb_window_t icon =
-                    wmClass(w).contains("trayer") ? find(w, pid) : dockedIcon(pid, w))
+                    property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).contains("trayer")
+                        ? find(w, pid)
+                        : dockedIcon(pid, w))
                 return icon;
         }
         return 0;
@@ -126,7 +98,7 @@ public:
     QPoint position(xcb_window_t w)
     {
         auto *reply = xcb_translate_coordinates_reply(
-            m_c, xcb_translate_coordinates(m_c, w, m_root, 0, 0), nullptr);
+            m_connection, xcb_translate_coordinates(m_connection, w, m_root, 0, 0), nullptr);
         const QPoint at = reply ? QPoint(reply->dst_x, reply->dst_y) : QPoint(-1, -1);
         free(reply);
         return at;
@@ -154,9 +126,6 @@ private:
         }
         return 0;
     }
-
-    xcb_connection_t *m_c = nullptr;
-    xcb_window_t m_root = 0;
 };
 
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
@@ -175,7 +144,6 @@ class TraySmoke : public testing::Test
 {
 protected:
     XvfbServer server;
-    WindowProbe probe;
     X11 x;
     QProcess wm;
     QProcess tray;
@@ -187,7 +155,6 @@ protected:
     {
         ASSERT_TRUE(runtimeDir.isValid());
         ASSERT_TRUE(server.start(5000)) << server.error().toStdString();
-        ASSERT_TRUE(probe.connect(server.display()));
         ASSERT_TRUE(x.connect(server.display()));
 
         wm.setProcessEnvironment(environment());
@@ -201,7 +168,7 @@ protected:
         rc.close();
         wm.start(QStringLiteral(OSTREVAN_OPENBOX), {"--sm-disable", "--config-file", config});
         ASSERT_TRUE(wm.waitForStarted(3000)) << wm.errorString().toStdString();
-        ASSERT_TRUE(waitUntil([&] { return x.managerRunning(); }, 5000)) << wm.readAll().data();
+        ASSERT_TRUE(waitUntil([&] { return x.owned("WM_S0"); }, 5000)) << wm.readAll().data();
         startTray();
 
         const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -218,8 +185,7 @@ protected:
         app.setProcessChannelMode(QProcess::MergedChannels);
         app.start(QStringLiteral(OSTREVAN_EXE), {});
         ASSERT_TRUE(app.waitForStarted(3000)) << app.errorString().toStdString();
-        const QList<WindowProbe::Window> shown =
-            probe.waitFor(Title, SmallWidth, SmallHeight, 8000);
+        const QList<WindowProbe::Window> shown = x.waitFor(Title, SmallWidth, SmallHeight, 8000);
         ASSERT_EQ(shown.size(), 1) << output();
         window = shown[0].id;
     }
@@ -245,7 +211,8 @@ protected:
                    {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
                     "--transparent", "false"});
         ASSERT_TRUE(tray.waitForStarted(3000)) << tray.errorString().toStdString();
-        ASSERT_TRUE(waitUntil([&] { return x.trayRunning(); }, 5000)) << tray.readAll().data();
+        ASSERT_TRUE(waitUntil([&] { return x.owned("_NET_SYSTEM_TRAY_S0"); }, 5000))
+            << tray.readAll().data();
     }
 
     QProcessEnvironment environment() const
@@ -316,51 +283,39 @@ protected:
     }
 };
 
-TEST_F(TraySmoke, ExitFromTheIconsMenuEndsTheProgram)
-{
-    click(window, TrayX, TrayY, 1);
-    const xcb_window_t icon = dockedIcon();
-    ASSERT_NE(icon, 0u) << output();
-    click(icon, 11, 11, 3);
-    ASSERT_TRUE(waitUntil([&] { return x.otherTopLevel(app.processId(), window) != 0; }, 5000))
-        << "no menu\n"
-        << output();
-    xdotool({"key", "--delay", "100", "Up", "Return"}); // Exit is the last item
-    ASSERT_TRUE(app.waitForFinished(5000)) << output();
-    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(app.exitCode(), 0) << output();
-}
-
 // T Tray, D double-click on the icon, K the tray is killed, R a tray starts again, M the
-// window manager minimises the window, N the window is activated (as from the task bar).
+// window manager minimises the window, N the window is activated (as from the task bar), X
+// Exit from the icon's menu, which ends the program ('x').
 TEST_F(TraySmoke, NoOrderOfTrayDeathsTraysAndMinimisesLosesTheWindow)
 {
-    const std::string steps = "TDTKTNRTDMNTKT";
-    const std::string states = "IWIEmEEIWmEIEm";
+    const std::string steps = "TDTKTNRTDMNTKTNRTX";
+    const std::string states = "IWIEmEEIWmEIEmEEIx";
     for (size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(steps.substr(0, i + 1));
-        switch (steps[i]) {
-        case 'T':
+        const char step = steps[i];
+        if (step == 'T') {
             click(window, TrayX, TrayY, 1);
-            break;
-        case 'D': {
+        } else if (step == 'D' || step == 'X') {
             const xcb_window_t icon = dockedIcon();
             ASSERT_NE(icon, 0u) << output();
-            click(icon, 11, 11, 1, 2);
-            break;
-        }
-        case 'K':
+            click(icon, 11, 11, step == 'D' ? 1 : 3, step == 'D' ? 2 : 1);
+        } else if (step == 'K') {
             tray.kill();
             tray.waitForFinished(2000);
-            break;
-        case 'R':
+        } else if (step == 'R') {
             startTray();
-            break;
-        case 'M':
-            xdotool({"windowminimize", QString::number(window)});
-            break;
-        case 'N':
-            xdotool({"windowactivate", "--sync", QString::number(window)});
+        } else if (step == 'M' || step == 'N') {
+            xdotool({step == 'M' ? "windowminimize" : "windowactivate", "--sync",
+                     QString::number(window)});
+        }
+        if (step == 'X') {
+            ASSERT_TRUE(waitUntil([&] { return x.otherTopLevel(app.processId(), window); }, 5000))
+                << "no menu\n"
+                << output();
+            xdotool({"key", "--delay", "100", "Up", "Return"}); // Exit is the last item
+            ASSERT_TRUE(app.waitForFinished(5000)) << output();
+            EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(app.exitCode(), 0) << output();
             break;
         }
         if (states[i] == 'I')
