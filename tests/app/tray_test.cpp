@@ -5,7 +5,6 @@
 #include "tests/app/xvfbserver.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPoint>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -159,14 +158,8 @@ protected:
 
         wm.setProcessEnvironment(environment());
         wm.setProcessChannelMode(QProcess::MergedChannels);
-        // No animation: a click just after a restore would land while the frame still moves.
-        const QString config = runtimeDir.filePath(QStringLiteral("rc.xml"));
-        QFile rc(config);
-        ASSERT_TRUE(rc.open(QIODevice::WriteOnly));
-        rc.write("<openbox_config xmlns=\"http://openbox.org/3.4/rc\"><theme>"
-                 "<animateIconify>no</animateIconify></theme></openbox_config>\n");
-        rc.close();
-        wm.start(QStringLiteral(OSTREVAN_OPENBOX), {"--sm-disable", "--config-file", config});
+        wm.start(QStringLiteral(OSTREVAN_OPENBOX),
+                 {"--sm-disable", "--config-file", OSTREVAN_TEST_DATA "/openbox-rc.xml"});
         ASSERT_TRUE(wm.waitForStarted(3000)) << wm.errorString().toStdString();
         ASSERT_TRUE(waitUntil([&] { return x.owned("WM_S0"); }, 5000)) << wm.readAll().data();
         startTray();
@@ -193,13 +186,8 @@ protected:
     void TearDown() override
     {
         for (QProcess *p : {&app, &tray, &wm}) {
-            if (p->state() == QProcess::NotRunning)
-                continue;
-            p->terminate();
-            if (!p->waitForFinished(2000)) {
-                p->kill();
-                p->waitForFinished(1000);
-            }
+            p->kill();
+            p->waitForFinished(2000);
         }
     }
 

@@ -27,20 +27,16 @@ protected:
         startProgram();
     }
 
-    // Shows the small or the large window, as choosing a size does.
-    MainWindow &use(bool large)
-    {
-        qint16 size = large;
-        f1().size(size);
-        return large ? static_cast<MainWindow &>(f1b()) : f1();
-    }
+    // A fresh program showing the small or the large window, as choosing a size does.
     MainWindow &restart(bool large)
     {
         program.reset(); // an icon left shown goes with the desktop's own area
         area.icons.clear();
         area.available = true;
         startProgram();
-        return use(large);
+        qint16 size = large;
+        f1().size(size);
+        return large ? static_cast<MainWindow &>(f1b()) : f1();
     }
     MainWindow &other(MainWindow &w)
     {
@@ -88,7 +84,6 @@ TEST_F(Tray, GoesIntoTheNotificationAreaWithTheStoppedTipOfTheWindowPressed)
     const QString longCaption(60, QLatin1Char('x'));
     const Case cases[] = {
         {false, nullptr, "000500", "Ostrevan - Stopped (00:05:00)"},
-        {true, nullptr, "000500", "Ostrevan - Stopped (00:05:00)"},
         {true, "Ostrevan large", "123456", "Ostrevan large - Stopped (12:34:56)"},
         // The tip field holds 64 characters; what does not fit is cut, the NUL with it.
         {false, "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx", "000500",
@@ -109,19 +104,16 @@ TEST_F(Tray, GoesIntoTheNotificationAreaWithTheStoppedTipOfTheWindowPressed)
         EXPECT_EQ(nid.uID, 1u);
         EXPECT_EQ(nid.uFlags, 7u);
         EXPECT_EQ(nid.uCallbackMessage, 512u);
-        EXPECT_FALSE(nid.hIcon.isNull());
         EXPECT_EQ(nid.hIcon.cacheKey(), w.windowIcon().cacheKey());
         EXPECT_EQ(nid.szTip.size(), 64);
-        EXPECT_EQ(shell::shownTip(nid), c.tip);
         EXPECT_EQ(tip(), c.tip);  // the desktop gets the text up to the NUL
         EXPECT_EQ(state(w), 'I'); // both windows leave the task bar
-        EXPECT_EQ(ends, 0);
     }
 }
 
 TEST_F(Tray, TheTipFollowsEveryTickAndBeforeTheFirstKeepsTheLastOneWritten)
 {
-    MainWindow &w = use(false);
+    MainWindow &w = f1();
     setTime("00", "05", "00");
     // Idle: the window writes its tip.
     w.Command5->click();
@@ -136,9 +128,6 @@ TEST_F(Tray, TheTipFollowsEveryTickAndBeforeTheFirstKeepsTheLastOneWritten)
     clock.advance(1000);
     EXPECT_EQ(program->values.nid.uFlags, 4u);
     EXPECT_EQ(tip(), "Ostrevan - Started (00:04:59)");
-    clock.advance(1000);
-    EXPECT_EQ(tip(), "Ostrevan - Started (00:04:58)");
-    EXPECT_EQ(state(w), 'I');
 
     // Back, paused and started again: into the area once more within the first second. The
     // record must report events again although the tick left only the tip flag in it.
@@ -148,16 +137,12 @@ TEST_F(Tray, TheTipFollowsEveryTickAndBeforeTheFirstKeepsTheLastOneWritten)
     w.Command1->click();
     w.Command5->click();
     EXPECT_EQ(program->values.nid.uFlags, 7u);
-    EXPECT_EQ(tip(), "Ostrevan - Started (00:04:58)");
+    EXPECT_EQ(tip(), "Ostrevan - Started (00:04:59)");
     clock.advance(1000);
-    EXPECT_EQ(tip(), "Ostrevan - Started (00:04:57)");
-    iconEvent(kDoubleClick);
-    EXPECT_EQ(state(w), 'W');
+    EXPECT_EQ(tip(), "Ostrevan - Started (00:04:58)");
 
     // A fresh program counting from its first second: nothing was written yet.
-    program.reset();
-    area.icons.clear();
-    startProgram();
+    restart(false);
     setTime("00", "05", "00");
     f1().Command1->click();
     f1().Command5->click();
@@ -166,8 +151,8 @@ TEST_F(Tray, TheTipFollowsEveryTickAndBeforeTheFirstKeepsTheLastOneWritten)
 
 TEST_F(Tray, NoOrderOfHostDeathsTraysMinimisesAndAlarmsLeavesTheProgramOutOfReach)
 {
-    // Steps: T Tray, D double-click on the icon, c any other event on it (moves, single clicks,
-    // a right double-click), x mouse moves over the windows that carry an icon's event numbers,
+    // Steps: T Tray, D events on the icon ending in a double-click, x mouse moves over the
+    // windows that carry an icon's event numbers,
     // d the icon's menu dismissed, a its About, r its Restore, M minimised by the window
     // manager, N brought back from the task bar, K the host goes away and says so, k it goes
     // silently (seen within 2 s), R a host comes back, A the alarm goes off, O Alarm Off.
@@ -178,7 +163,7 @@ TEST_F(Tray, NoOrderOfHostDeathsTraysMinimisesAndAlarmsLeavesTheProgramOutOfReac
     };
     const Case cases[] = {
         {"TKTNRTDMNTk", "IEmEEIWmEIE"}, {"TATDOKTA", "IWIWWWmE"}, {"MNTDMAKRTk", "mEIWmEEEIE"},
-        {"KTNTNRTDMK", "EmEmEEIWmm"},   {"TcdarxTD", "IIIIWWIW"},
+        {"KTNTNRTDMK", "EmEmEEIWmm"},   {"TdarxTD", "IIIWWIW"},
     };
     for (const Case &c : cases) {
         for (const bool large : {false, true}) {
@@ -190,10 +175,11 @@ TEST_F(Tray, NoOrderOfHostDeathsTraysMinimisesAndAlarmsLeavesTheProgramOutOfReac
             };
             const std::map<char, std::function<void()>> step = {
                 {'T', [&] { w.Command5->click(); }},
-                {'D', [&] { iconEvent(kDoubleClick); }},
-                {'c',
+                // Moves, single clicks and releases of either button and a right double-click
+                // do nothing; only a double-click brings the window back.
+                {'D',
                  [&] {
-                     iconEvents({0x200, 0x201, 0x202, 0x204, 0x206, 0x207, 0x208, 0});
+                     iconEvents({0x200, 0x201, 0x202, 0x204, 0x206, 0x207, 0x208, 0, kDoubleClick});
                  }},
                 {'x',
                  [&] {
@@ -294,7 +280,6 @@ TEST_F(Tray, ExitRemovesTheIconSilencesTheAlarmAndEndsTheProgram)
 
 TEST_F(Tray, TrayOnTheOtherWindowWhileOptionsIsOpenLeavesOneIconThatLeadsBack)
 {
-    use(false);
     options(f1(), [&](Form5 &) {
         f1b().Command5->click();
         EXPECT_EQ(program->values.nid.hWnd, &f1b());
