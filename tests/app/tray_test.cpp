@@ -102,25 +102,15 @@ public:
         free(reply);
         return at;
     }
-    // A viewable top-level window of process pid other than `except`: a pop-up menu.
-    xcb_window_t otherTopLevel(qint64 pid, xcb_window_t except)
+    // A viewable window of process pid below parent (only among its children when not
+    // deep: a pop-up menu, where parent is the root); 0 when none is.
+    xcb_window_t find(xcb_window_t parent, qint64 pid, bool deep = true)
     {
-        for (xcb_window_t top : children(m_root)) {
-            if (top != except && viewable(top) &&
-                property32(top, "_NET_WM_PID", XCB_ATOM_CARDINAL).value(0) == uint32_t(pid))
-                return top;
-        }
-        return 0;
-    }
-
-private:
-    xcb_window_t find(xcb_window_t parent, qint64 pid)
-    {
-        for (xcb_window_t w : children(parent)) {
+        for (xcb_window_t w : children(parent ? parent : m_root)) {
             if (viewable(w) &&
                 property32(w, "_NET_WM_PID", XCB_ATOM_CARDINAL).value(0) == uint32_t(pid))
                 return w;
-            if (xcb_window_t found = find(w, pid))
+            if (xcb_window_t found = deep ? find(w, pid) : 0)
                 return found;
         }
         return 0;
@@ -156,11 +146,8 @@ protected:
         ASSERT_TRUE(server.start(5000)) << server.error().toStdString();
         ASSERT_TRUE(x.connect(server.display()));
 
-        wm.setProcessEnvironment(environment());
-        wm.setProcessChannelMode(QProcess::MergedChannels);
-        wm.start(QStringLiteral(OSTREVAN_OPENBOX),
-                 {"--sm-disable", "--config-file", OSTREVAN_TEST_DATA "/openbox-rc.xml"});
-        ASSERT_TRUE(wm.waitForStarted(3000)) << wm.errorString().toStdString();
+        start(wm, OSTREVAN_OPENBOX,
+              {"--sm-disable", "--config-file", OSTREVAN_TEST_DATA "/openbox-rc.xml"});
         ASSERT_TRUE(waitUntil([&] { return x.owned("WM_S0"); }, 5000)) << wm.readAll().data();
         startTray();
 
@@ -174,10 +161,7 @@ protected:
         // No session bus: the icon goes into the X11 tray, not to a StatusNotifierItem host.
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                    QStringLiteral("unix:path=") + runtimeDir.filePath(QStringLiteral("no-bus")));
-        app.setProcessEnvironment(env);
-        app.setProcessChannelMode(QProcess::MergedChannels);
-        app.start(QStringLiteral(OSTREVAN_EXE), {});
-        ASSERT_TRUE(app.waitForStarted(3000)) << app.errorString().toStdString();
+        start(app, OSTREVAN_EXE, {}, env);
         const QList<WindowProbe::Window> shown = x.waitFor(Title, SmallWidth, SmallHeight, 8000);
         ASSERT_EQ(shown.size(), 1) << output();
         window = shown[0].id;
@@ -193,14 +177,20 @@ protected:
 
     void startTray()
     {
-        tray.setProcessEnvironment(environment());
-        tray.setProcessChannelMode(QProcess::MergedChannels);
-        tray.start(QStringLiteral(OSTREVAN_TRAYER),
-                   {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
-                    "--transparent", "false"});
-        ASSERT_TRUE(tray.waitForStarted(3000)) << tray.errorString().toStdString();
+        start(tray, OSTREVAN_TRAYER,
+              {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+               "--transparent", "false"});
         ASSERT_TRUE(waitUntil([&] { return x.owned("_NET_SYSTEM_TRAY_S0"); }, 5000))
             << tray.readAll().data();
+    }
+
+    void start(QProcess &p, const char *program, const QStringList &arguments,
+               const QProcessEnvironment &env = {})
+    {
+        p.setProcessEnvironment(env.isEmpty() ? environment() : env);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QString::fromLocal8Bit(program), arguments);
+        ASSERT_TRUE(p.waitForStarted(3000)) << p.errorString().toStdString();
     }
 
     QProcessEnvironment environment() const
@@ -220,9 +210,7 @@ protected:
     void xdotool(const QStringList &arguments)
     {
         QProcess tool;
-        tool.setProcessEnvironment(environment());
-        tool.setProcessChannelMode(QProcess::MergedChannels);
-        tool.start(QStringLiteral(OSTREVAN_XDOTOOL), arguments);
+        start(tool, OSTREVAN_XDOTOOL, arguments);
         ASSERT_TRUE(tool.waitForFinished(5000)) << tool.errorString().toStdString();
         ASSERT_EQ(tool.exitCode(), 0) << tool.readAll().toStdString();
     }
@@ -297,7 +285,7 @@ TEST_F(TraySmoke, NoOrderOfTrayDeathsTraysAndMinimisesLosesTheWindow)
                      QString::number(window)});
         }
         if (step == 'X') {
-            ASSERT_TRUE(waitUntil([&] { return x.otherTopLevel(app.processId(), window); }, 5000))
+            ASSERT_TRUE(waitUntil([&] { return x.find(0, app.processId(), false); }, 5000))
                 << "no menu\n"
                 << output();
             xdotool({"key", "--delay", "100", "Up", "Return"}); // Exit is the last item
