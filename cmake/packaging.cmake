@@ -15,10 +15,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${OSTREVAN_WEB_ADDRESS})
 # The linked libraries come from dpkg-shlibdeps. Named here: SDL2_mixer, which the program
-# loads when the first sound plays (so dpkg-shlibdeps cannot see it), the soundfont MIDI alarms
-# play through and the font that draws the digits.
+# loads when the first sound plays (so dpkg-shlibdeps cannot see it), Qt's Wayland platform
+# plugin (loaded on a Wayland session), the soundfont MIDI alarms play through and the font
+# that draws the digits.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl2-mixer-2.0-0, timgm6mb-soundfont, fonts-dseg")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libsdl2-mixer-2.0-0, qt6-wayland, timgm6mb-soundfont, fonts-dseg")
 # Files root-owned and 0644/0755 in the control archive, as dpkg-deb itself would make them.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

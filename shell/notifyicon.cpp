@@ -1,6 +1,7 @@
 #include "shell/notifyicon.h"
 
 #include "platform/form.h"
+#include "platform/taskbar.h"
 #include "platform/units.h"
 
 #include <QPointer>
@@ -51,6 +52,14 @@ void DesktopNotifyArea::add(int key, const QIcon &icon, const QString &tip,
         Qt::QueuedConnection);
     tray->show();
     m_icons[key] = std::move(tray);
+    // The tray there now is the one to watch.
+    if (m_hostWatch)
+        m_hostWatch->deleteLater();
+    m_hostWatch = new QObject(&m_events);
+    platform::watchX11Tray(m_hostWatch, [this] {
+        if (hostLost)
+            hostLost();
+    });
 }
 
 void DesktopNotifyArea::modify(int key, const QIcon *icon, const QString *tip)

@@ -59,11 +59,14 @@ public:
                      std::function<void(int)> activated) = 0;
     virtual void modify(int key, const QIcon *icon, const QString *tip) = 0;
     virtual void remove(int key) = 0;
+    // Called from the event loop when the host that shows the icons may have gone.
+    std::function<void()> hostLost;
 };
 
 // The desktop's notification area, through QSystemTrayIcon: a StatusNotifierItem or an icon
 // in the X11 tray, whichever the desktop has. An icon's events are handed on from the event
 // loop, never from inside the icon's own handling, so whatever they do may remove the icon.
+// The end of an X11 tray is reported at once; other hosts are only seen gone when asked.
 class DesktopNotifyArea final : public NotifyArea
 {
 public:
@@ -79,6 +82,7 @@ public:
 
 private:
     QObject m_events; // receives the icons' events
+    QPointer<QObject> m_hostWatch;
     std::map<int, std::unique_ptr<QSystemTrayIcon>> m_icons;
 };
 
@@ -94,6 +98,8 @@ public:
     bool Shell_NotifyIcon(unsigned message, const NOTIFYICONDATA &data);
     // Whether the desktop has a notification area now; a tray host can come and go.
     bool isAvailable() const { return m_area.isAvailable(); }
+    // What to do when the host of the icons shown may have gone.
+    void setHostLost(std::function<void()> handler) { m_area.hostLost = std::move(handler); }
 
 private:
     struct Shown {

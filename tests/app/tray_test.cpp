@@ -1,6 +1,6 @@
-// The real executable on a private X server with a real X11 tray (trayer): Tray docks an
-// icon, the icon brings the window back, its menu ends the program, and a tray that goes
-// away gives the window back.
+// The real executable on a private X server with a window manager (openbox) and a real X11
+// tray (trayer): Tray docks an icon, the icon brings the window back, its menu ends the
+// program, and no order of tray deaths, Tray presses and minimises loses the window.
 #include "tests/app/windowprobe.h"
 #include "tests/app/xvfbserver.h"
 
@@ -25,69 +25,43 @@ constexpr int SmallHeight = 117;
 constexpr int TrayX = (1920 + 735 / 2) / 15;
 constexpr int TrayY = (1320 + 345 / 2) / 15;
 
-// What the test reads from the X server beyond titles: the tray's owner, the program's
-// windows, where they sit and what state they carry.
-class X11
+// What the test reads from the X server beyond titles: the owners of selections, the
+// program's windows, where they sit and what state they carry.
+class X11 : public WindowProbe
 {
 public:
-    ~X11()
-    {
-        if (m_c)
-            xcb_disconnect(m_c);
-    }
-    bool connect(const QString &display)
-    {
-        int screen = 0;
-        m_c = xcb_connect(display.toLocal8Bit().constData(), &screen);
-        if (xcb_connection_has_error(m_c))
-            return false;
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root;
-        return true;
-    }
-    xcb_atom_t atom(const char *name)
-    {
-        auto *reply =
-            xcb_intern_atom_reply(m_c, xcb_intern_atom(m_c, 0, strlen(name), name), nullptr);
-        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        free(reply);
-        return a;
-    }
-    bool trayRunning()
+    // Whether a client holds the selection: a tray (_NET_SYSTEM_TRAY_S0), a window manager
+    // (WM_S0).
+    bool owned(const char *selection)
     {
         auto *reply = xcb_get_selection_owner_reply(
-            m_c, xcb_get_selection_owner(m_c, atom("_NET_SYSTEM_TRAY_S0")), nullptr);
+            m_connection, xcb_get_selection_owner(m_connection, atom(selection)), nullptr);
         const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
         free(reply);
         return owned;
     }
+    QByteArray property(xcb_window_t w, xcb_atom_t name, xcb_atom_t type)
+    {
+        auto *reply = xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, w, name, type, 0, 64), nullptr);
+        QByteArray bytes;
+        if (reply)
+            bytes = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
+                               xcb_get_property_value_length(reply));
+        free(reply);
+        return bytes;
+    }
     QList<uint32_t> property32(xcb_window_t w, const char *name, xcb_atom_t type)
     {
-        QList<uint32_t> values;
-        auto *reply = xcb_get_property_reply(
-            m_c, xcb_get_property(m_c, 0, w, atom(name), type, 0, 64), nullptr);
-        if (reply && reply->format == 32) {
-            const auto *v = static_cast<const uint32_t *>(xcb_get_property_value(reply));
-            for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
-                values << v[i];
-        }
-        free(reply);
+        const QByteArray bytes = property(w, atom(name), type);
+        QList<uint32_t> values(bytes.size() / 4);
+        memcpy(values.data(), bytes.constData(), size_t(values.size()) * 4);
         return values;
-    }
-    QByteArray wmClass(xcb_window_t w)
-    {
-        auto *reply = xcb_get_property_reply(
-            m_c, xcb_get_property(m_c, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr);
-        QByteArray text;
-        if (reply)
-            text = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
-                              xcb_get_property_value_length(reply));
-        free(reply);
-        return text.replace('\0', ' ');
     }
     bool viewable(xcb_window_t w)
     {
-        auto *attr =
-            xcb_get_window_attributes_reply(m_c, xcb_get_window_attributes(m_c, w), nullptr);
+        auto *attr = xcb_get_window_attributes_reply(
+            m_connection, xcb_get_window_attributes(m_connection, w), nullptr);
         const bool result = attr && attr->map_state == XCB_MAP_STATE_VIEWABLE;
         free(attr);
         return result;
@@ -95,7 +69,7 @@ public:
     QList<xcb_window_t> children(xcb_window_t w)
     {
         QList<xcb_window_t> result;
-        auto *tree = xcb_query_tree_reply(m_c, xcb_query_tree(m_c, w), nullptr);
+        auto *tree = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, w), nullptr);
         if (tree) {
             const xcb_window_t *c = xcb_query_tree_children(tree);
             for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
@@ -104,14 +78,18 @@ public:
         free(tree);
         return result;
     }
-    // The viewable window of process pid that sits inside a trayer window; 0 when none does.
-    xcb_window_t dockedIcon(qint64 pid)
+    // The viewable window of process pid that sits inside a trayer window (framed or not); 0
+    // when none does.
+    xcb_window_t dockedIcon(qint64 pid, xcb_window_t parent = 0)
     {
-        for (xcb_window_t top : children(m_root)) {
-            if (wmClass(top).contains("trayer") && viewable(top)) {
-                if (xcb_window_t icon = find(top, pid))
-                    return icon;
-            }
+        for (xcb_window_t w : children(parent ? parent : m_root)) {
+            if (!viewable(w))
+                continue;
+            if (xcb_window_t icon =
+                    property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).contains("trayer")
+                        ? find(w, pid)
+                        : dockedIcon(pid, w))
+                return icon;
         }
         return 0;
     }
@@ -119,37 +97,24 @@ public:
     QPoint position(xcb_window_t w)
     {
         auto *reply = xcb_translate_coordinates_reply(
-            m_c, xcb_translate_coordinates(m_c, w, m_root, 0, 0), nullptr);
+            m_connection, xcb_translate_coordinates(m_connection, w, m_root, 0, 0), nullptr);
         const QPoint at = reply ? QPoint(reply->dst_x, reply->dst_y) : QPoint(-1, -1);
         free(reply);
         return at;
     }
-    // A viewable top-level window of process pid other than `except`: a pop-up menu.
-    xcb_window_t otherTopLevel(qint64 pid, xcb_window_t except)
+    // A viewable window of process pid below parent (only among its children when not
+    // deep: a pop-up menu, where parent is the root); 0 when none is.
+    xcb_window_t find(xcb_window_t parent, qint64 pid, bool deep = true)
     {
-        for (xcb_window_t top : children(m_root)) {
-            if (top != except && viewable(top) &&
-                property32(top, "_NET_WM_PID", XCB_ATOM_CARDINAL).value(0) == uint32_t(pid))
-                return top;
-        }
-        return 0;
-    }
-
-private:
-    xcb_window_t find(xcb_window_t parent, qint64 pid)
-    {
-        for (xcb_window_t w : children(parent)) {
+        for (xcb_window_t w : children(parent ? parent : m_root)) {
             if (viewable(w) &&
                 property32(w, "_NET_WM_PID", XCB_ATOM_CARDINAL).value(0) == uint32_t(pid))
                 return w;
-            if (xcb_window_t found = find(w, pid))
+            if (xcb_window_t found = deep ? find(w, pid) : 0)
                 return found;
         }
         return 0;
     }
-
-    xcb_connection_t *m_c = nullptr;
-    xcb_window_t m_root = 0;
 };
 
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
@@ -168,8 +133,8 @@ class TraySmoke : public testing::Test
 {
 protected:
     XvfbServer server;
-    WindowProbe probe;
     X11 x;
+    QProcess wm;
     QProcess tray;
     QProcess app;
     QTemporaryDir runtimeDir;
@@ -179,16 +144,12 @@ protected:
     {
         ASSERT_TRUE(runtimeDir.isValid());
         ASSERT_TRUE(server.start(5000)) << server.error().toStdString();
-        ASSERT_TRUE(probe.connect(server.display()));
         ASSERT_TRUE(x.connect(server.display()));
 
-        tray.setProcessEnvironment(environment());
-        tray.setProcessChannelMode(QProcess::MergedChannels);
-        tray.start(QStringLiteral(OSTREVAN_TRAYER),
-                   {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
-                    "--transparent", "false"});
-        ASSERT_TRUE(tray.waitForStarted(3000)) << tray.errorString().toStdString();
-        ASSERT_TRUE(waitUntil([&] { return x.trayRunning(); }, 5000)) << tray.readAll().data();
+        start(wm, OSTREVAN_OPENBOX,
+              {"--sm-disable", "--config-file", OSTREVAN_TEST_DATA "/openbox-rc.xml"});
+        ASSERT_TRUE(waitUntil([&] { return x.owned("WM_S0"); }, 5000)) << wm.readAll().data();
+        startTray();
 
         const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
         ASSERT_FALSE(configHome.isEmpty());
@@ -200,27 +161,36 @@ protected:
         // No session bus: the icon goes into the X11 tray, not to a StatusNotifierItem host.
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                    QStringLiteral("unix:path=") + runtimeDir.filePath(QStringLiteral("no-bus")));
-        app.setProcessEnvironment(env);
-        app.setProcessChannelMode(QProcess::MergedChannels);
-        app.start(QStringLiteral(OSTREVAN_EXE), {});
-        ASSERT_TRUE(app.waitForStarted(3000)) << app.errorString().toStdString();
-        const QList<WindowProbe::Window> shown =
-            probe.waitFor(Title, SmallWidth, SmallHeight, 8000);
+        start(app, OSTREVAN_EXE, {}, env);
+        const QList<WindowProbe::Window> shown = x.waitFor(Title, SmallWidth, SmallHeight, 8000);
         ASSERT_EQ(shown.size(), 1) << output();
         window = shown[0].id;
     }
 
     void TearDown() override
     {
-        for (QProcess *p : {&app, &tray}) {
-            if (p->state() == QProcess::NotRunning)
-                continue;
-            p->terminate();
-            if (!p->waitForFinished(2000)) {
-                p->kill();
-                p->waitForFinished(1000);
-            }
+        for (QProcess *p : {&app, &tray, &wm}) {
+            p->kill();
+            p->waitForFinished(2000);
         }
+    }
+
+    void startTray()
+    {
+        start(tray, OSTREVAN_TRAYER,
+              {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+               "--transparent", "false"});
+        ASSERT_TRUE(waitUntil([&] { return x.owned("_NET_SYSTEM_TRAY_S0"); }, 5000))
+            << tray.readAll().data();
+    }
+
+    void start(QProcess &p, const char *program, const QStringList &arguments,
+               const QProcessEnvironment &env = {})
+    {
+        p.setProcessEnvironment(env.isEmpty() ? environment() : env);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QString::fromLocal8Bit(program), arguments);
+        ASSERT_TRUE(p.waitForStarted(3000)) << p.errorString().toStdString();
     }
 
     QProcessEnvironment environment() const
@@ -240,86 +210,97 @@ protected:
     void xdotool(const QStringList &arguments)
     {
         QProcess tool;
-        tool.setProcessEnvironment(environment());
-        tool.setProcessChannelMode(QProcess::MergedChannels);
-        tool.start(QStringLiteral(OSTREVAN_XDOTOOL), arguments);
+        start(tool, OSTREVAN_XDOTOOL, arguments);
         ASSERT_TRUE(tool.waitForFinished(5000)) << tool.errorString().toStdString();
         ASSERT_EQ(tool.exitCode(), 0) << tool.readAll().toStdString();
     }
     void click(xcb_window_t w, int px, int py, int button, int times = 1)
     {
-        xdotool({"mousemove", "--sync", "--window", QString::number(w), QString::number(px),
+        xdotool({"mousemove", "--window", QString::number(w), QString::number(px),
                  QString::number(py), "click", "--repeat", QString::number(times), "--delay", "100",
                  QString::number(button)});
     }
 
-    // Presses Tray and waits for the icon in the tray; returns the icon's window.
-    xcb_window_t goIntoTray()
+    // The icon docked in the tray, once it stands still: the tray grows to take it and
+    // moves it, and a click must wait for its place. 0 when none docks.
+    xcb_window_t dockedIcon()
     {
-        click(window, TrayX, TrayY, 1);
         xcb_window_t icon = 0;
-        EXPECT_TRUE(waitUntil([&] { return (icon = x.dockedIcon(app.processId())) != 0; }, 5000))
-            << "no icon docked\n"
-            << output();
-        EXPECT_TRUE(waitUntil([&] { return !x.viewable(window); }, 3000)) << "window still shown";
-        // The tray grows to take the icon and moves it; a click must wait for its place.
+        if (!waitUntil([&] { return (icon = x.dockedIcon(app.processId())) != 0; }, 5000))
+            return 0;
         QPoint last = x.position(icon);
         int still = 0;
-        EXPECT_TRUE(waitUntil(
+        waitUntil(
             [&] {
                 const QPoint now = x.position(icon);
                 still = now == last ? still + 1 : 0;
                 last = now;
                 return still >= 10;
             },
-            5000));
+            5000);
         return icon;
     }
-    void expectWindowBack()
+    // The program as a person finds it: 'I' the icon alone, 'W' the window on the screen out
+    // of the task bar, 'E' the same with its task-bar entry, 'm' minimised with its entry;
+    // '?' anything else, such as minimised with no entry, where nobody could find it.
+    char state()
     {
-        EXPECT_TRUE(waitUntil([&] { return x.viewable(window); }, 5000)) << output();
-        EXPECT_TRUE(waitUntil([&] { return x.dockedIcon(app.processId()) == 0; }, 3000))
-            << "the icon stayed";
-        // The task-bar entry stays off after the way back.
-        EXPECT_TRUE(x.property32(window, "_NET_WM_STATE", XCB_ATOM_ATOM)
-                        .contains(x.atom("_NET_WM_STATE_SKIP_TASKBAR")));
-        EXPECT_EQ(app.state(), QProcess::Running) << output();
+        const bool icon = x.dockedIcon(app.processId()) != 0;
+        const bool skip = x.property32(window, "_NET_WM_STATE", XCB_ATOM_ATOM)
+                              .contains(x.atom("_NET_WM_STATE_SKIP_TASKBAR"));
+        const bool iconic = x.property32(window, "WM_STATE", x.atom("WM_STATE")).value(0) == 3;
+        if (icon)
+            return x.viewable(window) ? '?' : 'I';
+        if (iconic)
+            return skip ? '?' : 'm';
+        if (!x.viewable(window))
+            return '?';
+        return skip ? 'W' : 'E';
     }
 };
 
-TEST_F(TraySmoke, TrayDocksAnIconAndADoubleClickOnItBringsTheWindowBack)
+// T Tray, D double-click on the icon, K the tray is killed, R a tray starts again, M the
+// window manager minimises the window, N the window is activated (as from the task bar), X
+// Exit from the icon's menu, which ends the program ('x').
+TEST_F(TraySmoke, NoOrderOfTrayDeathsTraysAndMinimisesLosesTheWindow)
 {
-    const xcb_window_t icon = goIntoTray();
-    ASSERT_NE(icon, 0u);
-    click(icon, 11, 11, 1, 2);
-    expectWindowBack();
-    // And once more: the second trip docks a new icon.
-    const xcb_window_t again = goIntoTray();
-    ASSERT_NE(again, 0u);
-    click(again, 11, 11, 1, 2);
-    expectWindowBack();
-}
-
-TEST_F(TraySmoke, ExitFromTheIconsMenuEndsTheProgram)
-{
-    const xcb_window_t icon = goIntoTray();
-    ASSERT_NE(icon, 0u);
-    click(icon, 11, 11, 3);
-    ASSERT_TRUE(waitUntil([&] { return x.otherTopLevel(app.processId(), window) != 0; }, 5000))
-        << "no menu\n"
-        << output();
-    xdotool({"key", "--delay", "100", "Up", "Return"}); // Exit is the last item
-    ASSERT_TRUE(app.waitForFinished(5000)) << output();
-    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(app.exitCode(), 0) << output();
-}
-
-TEST_F(TraySmoke, ATrayThatGoesAwayGivesTheWindowBack)
-{
-    ASSERT_NE(goIntoTray(), 0u);
-    tray.kill();
-    tray.waitForFinished(2000);
-    expectWindowBack();
+    const std::string steps = "TDTKTNRTDMNTKTNRTX";
+    const std::string states = "IWIEmEEIWmEIEmEEIx";
+    for (size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(steps.substr(0, i + 1));
+        const char step = steps[i];
+        if (step == 'T') {
+            click(window, TrayX, TrayY, 1);
+        } else if (step == 'D' || step == 'X') {
+            const xcb_window_t icon = dockedIcon();
+            ASSERT_NE(icon, 0u) << output();
+            click(icon, 11, 11, step == 'D' ? 1 : 3, step == 'D' ? 2 : 1);
+        } else if (step == 'K') {
+            tray.kill();
+            tray.waitForFinished(2000);
+        } else if (step == 'R') {
+            startTray();
+        } else if (step == 'M' || step == 'N') {
+            xdotool({step == 'M' ? "windowminimize" : "windowactivate", "--sync",
+                     QString::number(window)});
+        }
+        if (step == 'X') {
+            ASSERT_TRUE(waitUntil([&] { return x.find(0, app.processId(), false); }, 5000))
+                << "no menu\n"
+                << output();
+            xdotool({"key", "--delay", "100", "Up", "Return"}); // Exit is the last item
+            ASSERT_TRUE(app.waitForFinished(5000)) << output();
+            EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(app.exitCode(), 0) << output();
+            break;
+        }
+        if (states[i] == 'I')
+            dockedIcon();
+        EXPECT_TRUE(waitUntil([&] { return state() == states[i]; }, 5000))
+            << "found " << state() << "\n"
+            << output();
+        ASSERT_EQ(app.state(), QProcess::Running) << output();
+    }
 }
 
 } // namespace

@@ -31,11 +31,13 @@ public:
     // when none appears within the time.
     QList<Window> waitFor(const QString &title, int width, int height, int timeoutMs);
 
-private:
     uint32_t atom(const char *name);
-    QString titleOf(uint32_t window);
-    void collect(uint32_t window, const QString &title, int depth, QList<Window> &out);
 
+protected:
     xcb_connection_t *m_connection = nullptr;
     uint32_t m_root = 0;
+
+private:
+    QString titleOf(uint32_t window);
+    void collect(uint32_t window, const QString &title, int depth, QList<Window> &out);
 };

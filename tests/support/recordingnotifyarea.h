@@ -28,4 +28,11 @@ public:
             icons[key].tip = *tip;
     }
     void remove(int key) override { icons.erase(key); }
+    // The host goes, and says so.
+    void loseHost()
+    {
+        available = false;
+        if (hostLost)
+            hostLost();
+    }
 };

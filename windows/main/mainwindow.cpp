@@ -23,6 +23,7 @@
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
+#include <QPointer>
 #include <cmath>
 #include <optional>
 
@@ -32,7 +33,7 @@ namespace
 {
 
 constexpr ColorValue kFlashColor = rgbValue(255, 0, 0);
-// How often a window in the notification area checks that the area is still there.
+// How often a window in the notification area checks that the area's host is still there.
 constexpr int kTrayWatchMs = 2000;
 
 // A field's text as a spin button value: only digits, and only what the spin button can hold.
@@ -178,19 +179,36 @@ void MainWindow::GoSystemTray()
                                QLatin1Char(':') + Label1->text() + QLatin1Char(':') +
                                Label3->text() + QLatin1Char(')') + QChar(0));
     }
-    // No notification area (none on this desktop, or its tray has gone): a hidden window could
-    // never be found again, so the window is minimised instead, where its task-bar entry leads
-    // back to it. An entry switched off by an earlier trip keeps the window on the screen.
+    // No notification area (none on this desktop, or its host has gone): a hidden window could
+    // never be found again, so the window is minimised instead, which brings its task-bar entry
+    // back to lead to it.
     if (!icons.Shell_NotifyIcon(shell::NIM_ADD, nid)) {
-        if (!platform::isHiddenFromTaskbar(this))
-            Minimize();
+        Minimize();
         return;
     }
-    for (MainWindow *w : program.mainWindows())
-        platform::hideFromTaskbar(w);
+    setShownInTaskbar(false);
+    icons.setHostLost([window = QPointer<MainWindow>(this)] {
+        if (window)
+            window->trayWatch_Timer();
+    });
     v.intray = true;
     Hide();
     m_trayWatch->setEnabled(true);
+}
+
+void MainWindow::setShownInTaskbar(bool shown)
+{
+    for (MainWindow *w : program.mainWindows())
+        platform::setShownInTaskbar(w, shown);
+}
+
+// Minimised without a task-bar entry, a window could be found nowhere: the entries come back.
+void MainWindow::changeEvent(QEvent *event)
+{
+    Form::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() &&
+        platform::isHiddenFromTaskbar(this))
+        setShownInTaskbar(true);
 }
 
 void MainWindow::Form_MouseMove(int, int, double X, double)
@@ -244,8 +262,12 @@ void MainWindow::trayWatch_Timer()
         m_trayWatch->setEnabled(false);
         return;
     }
-    if (!program.notifyIcons().isAvailable())
+    // The icon went with the host: the window comes back, with its task-bar entry, since a
+    // minimise could otherwise leave it nowhere.
+    if (!program.notifyIcons().isAvailable()) {
+        setShownInTaskbar(true);
         leaveSystemTray();
+    }
 }
 
 void MainWindow::Label_Click(TextBox *F)

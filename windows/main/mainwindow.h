@@ -66,7 +66,8 @@ public:
     void Command7_Click();
 
     // Tray: this window goes into the notification area, where an icon with a tip takes its
-    // place. Where the desktop has no notification area the window is minimised instead.
+    // place, and both windows leave the task bar. Where the desktop has no notification area
+    // the window is minimised instead, and the task-bar entries come back.
     void GoSystemTray();
     void Command5_Click();
     // The icon's menu: Restore brings this window back, About shows the About window and
@@ -95,6 +96,7 @@ protected:
 
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
     // The notification icon's events arrive here as mouse moves whose X, in pixels, is the
     // event's number; ordinary mouse moves find no icon shown and are ignored.
     void Form_MouseMove(int Button, int Shift, double X, double Y) override;
@@ -111,8 +113,10 @@ protected:
 private:
     // Removes the icon and shows this window again.
     void leaveSystemTray();
-    // While this window sits in the notification area: a tray that went away takes no
-    // window with it.
+    // Both windows' task-bar entries.
+    void setShownInTaskbar(bool shown);
+    // While this window sits in the notification area, at every tick and whenever the host
+    // may have gone: a host that went away takes no window with it.
     void trayWatch_Timer();
 
     int m_flash = 0;
