@@ -46,6 +46,18 @@ inline constexpr int MaxHelpTags = 10000;
 inline constexpr int MaxHelpAnchors = 1000; // elements with an id or a name
 inline constexpr int MaxHelpTableNesting = 3;
 inline constexpr int MaxHelpListNesting = 8;
+inline constexpr int MaxHelpIndexEntries = 5000; // keywords, counted once per section
+inline constexpr int MaxHelpNesting = 32;        // elements open at once, of any kind
+inline constexpr int MaxHelpStyleRules = 40;     // selectors in <style> elements
+inline constexpr int MaxHelpListItems = 500;     // items in one list
+// Pictures: each a regular file in the help file's folder, within these; all of them together
+// within the last two (a picture past them is left out).
+inline constexpr qint64 MaxHelpPictureSize = 2 * 1024 * 1024;
+inline constexpr int MaxHelpPictureSide = 4096;
+inline constexpr qint64 MaxHelpPicturesSize = 8 * 1024 * 1024;
+inline constexpr qint64 MaxHelpPicturesPixels = 32 * 1024 * 1024;
+// A longer word is given a place to break every so many characters.
+inline constexpr qsizetype MaxHelpWordLength = 100;
 
 // One section of a help file: an <h2 id="..."> or <h3 id="..."> heading, with the index
 // keywords its data-keywords attribute lists ("alarm; sound; silence").

@@ -2,6 +2,7 @@
 #include "shell/winhelp.h"
 #include "tests/shell/helpviewertesting.h"
 
+#include <QPalette>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
@@ -101,4 +102,44 @@ TEST(ShippedHelp, EveryIndexEntryShowsItsSectionInTheViewer)
         EXPECT_TRUE(headingVisible(page(), document.sections[section].title));
         EXPECT_EQ(contents()->currentItem()->text(0), document.sections[section].title);
     }
+}
+
+TEST(ShippedHelp, HeadingsReadWellInTheDesktopsLightOrDarkTheme)
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    for (const auto &[role, colour] : {std::pair{QPalette::Window, 0x353535},
+                                       {QPalette::WindowText, 0xeeeeee},
+                                       {QPalette::Base, 0x202020},
+                                       {QPalette::AlternateBase, 0x2c2c2c},
+                                       {QPalette::Text, 0xe0e0e0},
+                                       {QPalette::Link, 0x7ab4ff}})
+        dark.setColor(role, QColor::fromRgb(colour));
+    QPalette darkWithDarkLinks = dark; // a theme that left the links as they were
+    darkWithDarkLinks.setColor(QPalette::Link, Qt::blue);
+
+    // Opened in one theme, then shown in the others as the desktop changes.
+    QApplication::setPalette(dark);
+    const auto help = shell::desktopHelp();
+    ASSERT_TRUE(help->WinHelp(nullptr, OSTREVAN_HELP_FILE, shell::HELP_FINDER, 0));
+    for (const QPalette &palette : {dark, light, darkWithDarkLinks}) {
+        QApplication::setPalette(palette);
+        const QColor base = page()->palette().color(QPalette::Base);
+        int headings = 0;
+        for (QTextBlock block = page()->document()->begin(); block.isValid();
+             block = block.next()) {
+            if (block.blockFormat().headingLevel() == 0 || block.text().trimmed().isEmpty())
+                continue;
+            ++headings;
+            const QTextCharFormat format = block.begin().fragment().charFormat();
+            const QColor text = format.hasProperty(QTextFormat::ForegroundBrush)
+                                    ? format.foreground().color()
+                                    : page()->palette().color(QPalette::Text);
+            EXPECT_GT(std::abs(text.lightnessF() - base.lightnessF()), 0.4)
+                << block.text().toStdString() << " in " << text.name().toStdString() << " on "
+                << base.name().toStdString();
+        }
+        EXPECT_GE(headings, 20);
+    }
+    QApplication::setPalette(light);
 }
