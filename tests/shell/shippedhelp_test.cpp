@@ -124,6 +124,7 @@ TEST(ShippedHelp, HeadingsReadWellInTheDesktopsLightOrDarkTheme)
     ASSERT_TRUE(help->WinHelp(nullptr, OSTREVAN_HELP_FILE, shell::HELP_FINDER, 0));
     for (const QPalette &palette : {dark, light, darkWithDarkLinks}) {
         QApplication::setPalette(palette);
+        QCoreApplication::processEvents(); // the change reaches the widgets as posted events
         const QColor base = page()->palette().color(QPalette::Base);
         int headings = 0;
         for (QTextBlock block = page()->document()->begin(); block.isValid();
