@@ -4,7 +4,9 @@
 // characters of plain prose, at both sizes, in the same run. One line per figure,
 // "name: value unit".
 //
-//   bench_help_cost [RUNS [SHAPE SIZE]]   (default 5; SHAPE SIZE times one file once)
+//   bench_help_cost [RUNS]            (default 5)
+//   bench_help_cost 1 SHAPE SIZE      one shape at one size, and a bare QTextBrowser given it
+//   bench_help_cost 1 file PATH       one help file, opened and painted once
 #include "shell/winhelp.h"
 
 #include <QAbstractTextDocumentLayout>
