@@ -367,17 +367,13 @@ TEST_F(HelpViewerTest, EveryPartIsNamedAndReachableFromTheKeyboard)
     QApplication::setActiveWindow(window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
 
-    for (QWidget *w : {static_cast<QWidget *>(tabs()), static_cast<QWidget *>(contents()),
-                       static_cast<QWidget *>(filter()), static_cast<QWidget *>(index()),
-                       static_cast<QWidget *>(page())})
-        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
-    // The keyword field's clear button, as a screen reader names it.
-    ASSERT_FALSE(filter()->findChildren<QToolButton *>().isEmpty());
-    for (QToolButton *clear : filter()->findChildren<QToolButton *>())
-        EXPECT_FALSE(
-            QAccessible::queryAccessibleInterface(clear)->text(QAccessible::Name).isEmpty());
-    EXPECT_EQ(tabs()->tabText(0), "&Contents");
-    EXPECT_EQ(tabs()->tabText(1), "&Index");
+    // Every part as a screen reader names it, the keyword field's clear button too.
+    for (QWidget *w : QList<QWidget *>{tabs(), contents(), filter(), index(), page(),
+                                       filter()->findChild<QToolButton *>()}) {
+        ASSERT_NE(w, nullptr);
+        EXPECT_NE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), "")
+            << w->metaObject()->className();
+    }
 
     // Contents tab: the tree, then the page.
     contents()->setFocus();
