@@ -36,11 +36,14 @@ std::unique_ptr<Help> desktopHelp();
 
 // Bounds on the help file. The viewer runs on the program's only thread, where the countdown
 // ticks too, so a wrong or damaged file must not freeze it. Qt's rich-text engine lays out the
-// page; its cost grows with the file, faster for some markup (each level of nested tables
-// doubles it; anchors and differently styled spans cost quadratically). Within these bounds
-// the worst page we could make costs half a second here; our own help (some tens of kilobytes, a
-// few hundred tags) lies far inside them. A file beyond them is refused with the reason on the
-// page.
+// page; its cost grows with the file, faster for some markup: each level of nested tables
+// doubles it, each element walks its ancestors, each style rule is tried on every element, a
+// list's items, anchors and differently styled spans cost the square of their number, and so
+// does one long word. The bounds are counted on the markup as the page's parser reads it
+// (every spelling of a tag), and long words are given places to break, so that opening any
+// file within them costs about as much as a bare QTextBrowser given as much plain text (see
+// bench/help_cost.cpp); our own help (some tens of kilobytes, a few hundred tags) lies far
+// inside them. A file beyond them is refused with the reason on the page.
 inline constexpr qint64 MaxHelpFileSize = 512 * 1024;
 inline constexpr int MaxHelpTags = 10000;
 inline constexpr int MaxHelpAnchors = 1000; // elements with an id or a name
