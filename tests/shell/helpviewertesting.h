@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -73,13 +72,6 @@ inline QString shownHeading(QTextBrowser *browser)
             return block.text().trimmed();
     }
     return QString();
-}
-
-inline bool anyMessageBox()
-{
-    const QList<QWidget *> windows = QApplication::topLevelWidgets();
-    return std::any_of(windows.begin(), windows.end(),
-                       [](QWidget *w) { return qobject_cast<QMessageBox *>(w) != nullptr; });
 }
 
 inline void writeFile(const QString &path, const QByteArray &bytes)

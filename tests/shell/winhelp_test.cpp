@@ -3,6 +3,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -133,6 +134,7 @@ TEST_F(HelpViewerTest, IndexFilterFindsAKeywordAndShowsItsSection)
         // Keywords holding the text are listed; the first that starts with it is chosen.
         {"s", {"arrows", "colours", "digits", "hours", "silence", "sound"}, "Silencing"},
         {"alarm off", {offInAlarm, offInSilence}, "The alarm"},
+        {"zzz", {}, "The alarm"}, // nothing matches: Enter changes nothing
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.typed);
@@ -147,12 +149,6 @@ TEST_F(HelpViewerTest, IndexFilterFindsAKeywordAndShowsItsSection)
     filter()->clear();
     QTest::keyClicks(filter(), "alarm off");
     QTest::keyClick(filter(), Qt::Key_Down);
-    QTest::keyClick(filter(), Qt::Key_Return);
-    EXPECT_EQ(shownHeading(page()), "Silencing");
-
-    // Nothing matches: Enter changes nothing.
-    QTest::keyClicks(filter(), "zzz");
-    EXPECT_TRUE(shownIndex().isEmpty());
     QTest::keyClick(filter(), Qt::Key_Return);
     EXPECT_EQ(shownHeading(page()), "Silencing");
 }
@@ -246,7 +242,9 @@ TEST_F(HelpViewerTest, AFileOpensWithinTheBoundsOrIsReportedOnThePageAndNeverInA
             << text.left(300).toStdString();
         EXPECT_EQ(contents()->topLevelItemCount(), c.sections);
         EXPECT_EQ(index()->count(), c.entries);
-        EXPECT_FALSE(anyMessageBox());
+        EXPECT_FALSE(std::ranges::any_of(QApplication::topLevelWidgets(), [](QWidget *w) {
+            return qobject_cast<QMessageBox *>(w) != nullptr;
+        }));
         // Lines break every so often, and no entry is longer than a line.
         EXPECT_FALSE(text.contains(QRegularExpression(
             QStringLiteral("[^\\s\\x{200b}]{%1}").arg(shell::MaxHelpWordLength + 1))));
