@@ -2,25 +2,36 @@
 
 #include "platform/form.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImage>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
+#include <fcntl.h>
 #include <map>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace shell
@@ -45,50 +56,68 @@ QString namedEntity(QStringView name)
     return it == names.end() ? QString() : QString(it->second);
 }
 
+// Decodes the character reference at `pos` (on its '&') as Qt's rich-text parser does: a name
+// of at most eight characters and no blank, ended by ';'. Moves `pos` past it and returns the
+// character, or returns the empty text and leaves `pos` where it was.
+QString characterReference(QStringView html, qsizetype &pos)
+{
+    qsizetype end = pos + 1;
+    while (end < html.size() && end - pos <= 9 && html[end] != u';' && !html[end].isSpace())
+        ++end;
+    if (end >= html.size() || html[end] != u';' || end == pos + 1)
+        return QString();
+    const QStringView name = html.sliced(pos + 1, end - pos - 1);
+    QString decoded;
+    if (name.startsWith(u'#')) {
+        bool ok = false;
+        const uint code = name.startsWith(u"#x") || name.startsWith(u"#X")
+                              ? name.sliced(2).toUInt(&ok, 16)
+                              : name.sliced(1).toUInt(&ok, 10);
+        if (ok && code > 0 && code <= 0x10ffff)
+            decoded = QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
+    } else {
+        decoded = namedEntity(name);
+    }
+    if (!decoded.isEmpty())
+        pos = end + 1;
+    return decoded;
+}
+
 // Text of an HTML fragment: tags dropped, character references decoded, blanks collapsed.
 QString plainText(QStringView html)
 {
     QString out;
     out.reserve(html.size());
-    for (qsizetype i = 0; i < html.size(); ++i) {
+    for (qsizetype i = 0; i < html.size();) {
         const QChar c = html[i];
         if (c == u'<') {
             const qsizetype end = html.indexOf(u'>', i);
             if (end < 0)
                 break;
-            i = end;
+            i = end + 1;
             out += u' ';
-        } else if (c == u'&') {
-            const qsizetype end = html.indexOf(u';', i);
-            QString decoded;
-            if (end > i + 1 && end - i <= 10) {
-                const QStringView name = html.sliced(i + 1, end - i - 1);
-                if (name.startsWith(u'#')) {
-                    bool ok = false;
-                    const uint code = name.startsWith(u"#x") || name.startsWith(u"#X")
-                                          ? name.sliced(2).toUInt(&ok, 16)
-                                          : name.sliced(1).toUInt(&ok, 10);
-                    if (ok && code > 0 && code <= 0x10ffff)
-                        decoded = QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
-                } else {
-                    decoded = namedEntity(name);
-                }
-            }
-            if (decoded.isEmpty()) {
-                out += c;
-            } else {
-                out += decoded;
-                i = end;
-            }
+        } else if (const QString decoded = c == u'&' ? characterReference(html, i) : QString();
+                   !decoded.isEmpty()) {
+            out += decoded;
         } else {
             out += c;
+            ++i;
         }
     }
     return out.simplified();
 }
 
+// At most this many characters of a title or a keyword reach the Contents and the Index.
+constexpr qsizetype MaxShownText = 200;
+
+QString shortened(const QString &text)
+{
+    return text.size() <= MaxShownText ? text : text.left(MaxShownText) + QChar(0x2026);
+}
+
 // Reads the attributes of a start tag from `pos` (just after the tag's name) to its '>'.
-// Returns the position of the '>' or -1 when the tag never ends.
+// Returns the position of the '>' or -1 when the tag never ends. Used on markup this file has
+// written anew (see sanitizedMarkup), where every value is in double quotes.
 qsizetype readAttributes(const QString &html, qsizetype pos, std::map<QString, QString> &attrs)
 {
     const qsizetype n = html.size();
@@ -104,94 +133,260 @@ qsizetype readAttributes(const QString &html, qsizetype pos, std::map<QString, Q
                html[pos] != u'/')
             ++pos;
         const QString name = html.sliced(nameStart, pos - nameStart).toLower();
-        while (pos < n && html[pos].isSpace())
-            ++pos;
         QString value;
-        if (pos < n && html[pos] == u'=') {
-            ++pos;
-            while (pos < n && html[pos].isSpace())
-                ++pos;
-            if (pos >= n)
+        if (pos < n && html[pos] == u'=' && pos + 1 < n && html[pos + 1] == u'"') {
+            const qsizetype close = html.indexOf(u'"', pos + 2);
+            if (close < 0)
                 return -1;
-            if (html[pos] == u'"' || html[pos] == u'\'') {
-                const qsizetype close = html.indexOf(html[pos], pos + 1);
-                if (close < 0)
-                    return -1;
-                value = html.sliced(pos + 1, close - pos - 1);
-                pos = close + 1;
-            } else {
-                const qsizetype start = pos;
-                while (pos < n && !html[pos].isSpace() && html[pos] != u'>')
-                    ++pos;
-                value = html.sliced(start, pos - start);
-            }
+            value = html.sliced(pos + 2, close - pos - 2);
+            pos = close + 1;
         }
         attrs.emplace(name, plainText(value));
     }
     return -1;
 }
 
-// Checks the markup against the bounds that keep the page's layout cheap. Linear: every step
-// moves past what it has read.
-bool checkMarkup(const QString &html, QString &error)
+// Qt's rich-text parser takes every '<' as the start of a tag. After blanks it reads the tag's
+// name as a word: quoted, or up to a blank, '>', '<', '=' or "/>", with character references
+// decoded (except in single quotes). This reads words the same way.
+struct Word {
+    QString text;    // as the parser understands it
+    QStringView raw; // as written, without its quotes
+    bool quoted = false;
+    bool decodes = true; // whether the parser decodes character references in `raw`
+};
+
+Word readWord(QStringView html, qsizetype &pos)
 {
-    int tags = 0;
+    Word word;
+    const qsizetype n = html.size();
+    if (pos < n && (html[pos] == u'"' || html[pos] == u'\'')) {
+        const QChar quote = html[pos];
+        word.quoted = true;
+        word.decodes = quote == u'"';
+        const qsizetype start = ++pos;
+        while (pos < n && html[pos] != quote)
+            ++pos;
+        word.raw = html.sliced(start, pos - start);
+        word.text = word.decodes ? plainText(word.raw) : word.raw.toString();
+        pos = std::min(pos + 1, n);
+        return word;
+    }
+    const qsizetype start = pos;
+    while (pos < n) {
+        const QChar c = html[pos];
+        if (c == u'>' || c == u'<' || c == u'=' || c.isSpace() ||
+            (c == u'/' && pos + 1 < n && html[pos + 1] == u'>'))
+            break;
+        ++pos;
+    }
+    word.raw = html.sliced(start, pos - start);
+    word.text = word.raw.contains(u'&') ? plainText(word.raw) : word.raw.toString();
+    return word;
+}
+
+bool isAsciiName(QStringView name, bool dashes)
+{
+    if (name.isEmpty() || name.size() > 32 || name[0] < u'a' || name[0] > u'z')
+        return false;
+    return std::all_of(name.begin(), name.end(), [dashes](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
+               (dashes && (c == u'-' || c == u'_' || c == u':'));
+    });
+}
+
+// A value written in double quotes so that the parser reads what it read before.
+QString quotedValue(const Word &value)
+{
+    QString out;
+    out.reserve(value.raw.size() + 2);
+    out += u'"';
+    for (const QChar c : value.raw) {
+        if (c == u'"')
+            out += QStringLiteral("&quot;");
+        else if (c == u'&' && !value.decodes)
+            out += QStringLiteral("&amp;");
+        else
+            out += c;
+    }
+    return out + u'"';
+}
+
+bool isVoidElement(const QString &name)
+{
+    static const QStringList names = {
+        QStringLiteral("br"),   QStringLiteral("hr"),   QStringLiteral("img"),
+        QStringLiteral("meta"), QStringLiteral("link"), QStringLiteral("base"),
+        QStringLiteral("col"),  QStringLiteral("wbr"),  QStringLiteral("input"),
+    };
+    return names.contains(name);
+}
+
+bool isList(const QString &name)
+{
+    return name == u"ul" || name == u"ol" || name == u"dl";
+}
+
+// The markup the page is given: the file's markup written anew, every element's name and
+// attributes spelled one plain way and every element closed, the text as it was. The bounds
+// are counted on it, so they see every spelling of a tag; and what they counted is what the
+// page's parser reads. Words longer than the page can break are given a place to break (a
+// line of one word costs the layout the square of its length). Linear: every step moves past
+// what it has read. Returns nothing and sets `error` when a bound is passed.
+std::optional<QString> sanitizedMarkup(const QString &html, QString &error)
+{
+    struct Element {
+        QString name;    // as the file spells it, to match its end tag
+        QString written; // as the page is given it
+        int items = 0;   // of a list: its items so far
+    };
+    QList<Element> open;
+    QString out;
+    out.reserve(html.size() + html.size() / 16 + 64);
+    int elements = 0;
     int anchors = 0;
     int tables = 0;
     int lists = 0;
+    int styleRules = 0;
+    int looseItems = 0; // list items outside any list
+    qsizetype word = 0; // characters since the last place a line may break
+    const auto fail = [&error](const QString &reason) -> std::optional<QString> {
+        error = reason;
+        return std::nullopt;
+    };
+    const auto close = [&] {
+        const Element &top = open.back();
+        out += QStringLiteral("</") + top.written + u'>';
+        if (top.name == u"table")
+            --tables;
+        else if (isList(top.name))
+            --lists;
+        open.pop_back();
+    };
     const qsizetype n = html.size();
     qsizetype pos = 0;
     while (pos < n) {
-        const qsizetype open = html.indexOf(u'<', pos);
-        if (open < 0 || open + 1 >= n)
-            break;
-        if (QStringView(html).sliced(open).startsWith(u"<!--")) {
-            const qsizetype end = html.indexOf(QLatin1String("-->"), open + 4);
-            if (end < 0)
-                break;
-            pos = end + 3;
-            continue;
-        }
-        const bool closing = html[open + 1] == u'/';
-        qsizetype nameEnd = open + (closing ? 2 : 1);
-        const qsizetype nameStart = nameEnd;
-        while (nameEnd < n && html[nameEnd].isLetterOrNumber())
-            ++nameEnd;
-        if (nameEnd == nameStart || !html[nameStart].isLetter()) {
-            pos = open + 1;
-            continue;
-        }
-        if (++tags > MaxHelpTags) {
-            error = QStringLiteral("it holds more than %1 tags").arg(MaxHelpTags);
-            return false;
-        }
-        const QString name = html.sliced(nameStart, nameEnd - nameStart).toLower();
-        const int step = closing ? -1 : 1;
-        if (name == u"table")
-            tables = std::max(0, tables + step);
-        else if (name == u"ul" || name == u"ol" || name == u"dl")
-            lists = std::max(0, lists + step);
-        if (tables > MaxHelpTableNesting) {
-            error = QStringLiteral("it nests tables more than %1 deep").arg(MaxHelpTableNesting);
-            return false;
-        }
-        if (lists > MaxHelpListNesting) {
-            error = QStringLiteral("it nests lists more than %1 deep").arg(MaxHelpListNesting);
-            return false;
-        }
-        std::map<QString, QString> attrs;
-        const qsizetype end = readAttributes(html, nameEnd, attrs);
-        if (end < 0)
-            break;
-        if (attrs.count(QStringLiteral("id")) || attrs.count(QStringLiteral("name"))) {
-            if (++anchors > MaxHelpAnchors) {
-                error = QStringLiteral("it holds more than %1 anchors").arg(MaxHelpAnchors);
-                return false;
+        const QChar c = html[pos];
+        if (c != u'<') {
+            const bool inStyle = !open.isEmpty() && open.back().name == u"style";
+            // Each rule is tried on every element: rules times elements.
+            if (inStyle && (c == u'{' || c == u',') && ++styleRules > MaxHelpStyleRules)
+                return fail(QStringLiteral("its style sheets hold more than %1 rules")
+                                .arg(MaxHelpStyleRules));
+            if (c.isSpace()) {
+                word = 0;
+            } else if (!inStyle && ++word > MaxHelpWordLength && !c.isLowSurrogate() &&
+                       !c.isMark()) {
+                out += QChar(0x200b); // zero-width space: a place to break the line
+                word = 1;
             }
+            qsizetype next = pos;
+            if (c == u'&' && !characterReference(html, next).isEmpty()) {
+                out += QStringView(html).sliced(pos, next - pos);
+                pos = next;
+            } else {
+                out += c;
+                ++pos;
+            }
+            continue;
         }
-        pos = end + 1;
+        ++pos;
+        while (pos < n && html[pos].isSpace() && html[pos] != QChar::ParagraphSeparator)
+            ++pos;
+        if (pos < n && html[pos] == u'!') {
+            const qsizetype end = QStringView(html).sliced(pos).startsWith(u"!--")
+                                      ? html.indexOf(QLatin1String("-->"), pos + 3)
+                                      : html.indexOf(u'>', pos);
+            pos = end < 0 ? n : end + (html[end] == u'>' ? 1 : 3);
+            continue;
+        }
+        if (pos < n && html[pos] == u'/') {
+            ++pos;
+            const QString name = readWord(html, pos).text.toLower().trimmed();
+            const qsizetype end = html.indexOf(u'>', pos);
+            pos = end < 0 ? n : end + 1;
+            // The end tag closes the innermost element of its name and those inside it.
+            for (qsizetype i = open.size() - 1; i >= 0; --i) {
+                if (open[i].name == name) {
+                    while (open.size() > i)
+                        close();
+                    break;
+                }
+            }
+            continue;
+        }
+        const QString name = readWord(html, pos).text.toLower();
+        QString written = isAsciiName(name, false) ? name : QStringLiteral("span");
+        bool anchor = false;
+        // Attributes follow only after a blank.
+        while (pos < n && html[pos].isSpace()) {
+            while (pos < n && html[pos].isSpace())
+                ++pos;
+            if (pos >= n || html[pos] == u'>' || html[pos] == u'/')
+                break;
+            const QString key = readWord(html, pos).text.toLower();
+            if (key.isEmpty())
+                break;
+            while (pos < n && html[pos].isSpace())
+                ++pos;
+            Word value;
+            value.raw = u"1";
+            value.text = QStringLiteral("1");
+            if (pos < n && html[pos] == u'=') {
+                ++pos;
+                while (pos < n && html[pos].isSpace())
+                    ++pos;
+                value = readWord(html, pos);
+            }
+            if (value.text.isEmpty())
+                continue;
+            anchor = anchor || key == u"id" || key == u"name";
+            if (isAsciiName(key, true))
+                written += u' ' + key + u'=' + quotedValue(value);
+        }
+        bool empty = false; // written <x/>: no children
+        while (pos < n && html[pos] != u'>')
+            empty = empty || html[pos++] == u'/';
+        ++pos;
+        if (name.isEmpty())
+            continue; // the parser keeps nothing of it
+        if (++elements > MaxHelpTags)
+            return fail(QStringLiteral("it holds more than %1 tags").arg(MaxHelpTags));
+        if (anchor && ++anchors > MaxHelpAnchors)
+            return fail(QStringLiteral("it holds more than %1 anchors").arg(MaxHelpAnchors));
+        if (empty || isVoidElement(name)) {
+            out += u'<' + written + QStringLiteral(" />");
+            continue;
+        }
+        // A paragraph or a list item ends the one it would otherwise sit in.
+        if ((name == u"p" || name == u"li") && !open.isEmpty() && open.back().name == name)
+            close();
+        if (open.size() >= MaxHelpNesting)
+            return fail(QStringLiteral("it nests elements more than %1 deep").arg(MaxHelpNesting));
+        if (name == u"table" && ++tables > MaxHelpTableNesting)
+            return fail(
+                QStringLiteral("it nests tables more than %1 deep").arg(MaxHelpTableNesting));
+        if (isList(name) && ++lists > MaxHelpListNesting)
+            return fail(QStringLiteral("it nests lists more than %1 deep").arg(MaxHelpListNesting));
+        if (name == u"li") {
+            // Each item of a list costs the layout a walk through the list's items before it.
+            int *items = &looseItems;
+            for (qsizetype i = open.size() - 1; i >= 0; --i) {
+                if (isList(open[i].name)) {
+                    items = &open[i].items;
+                    break;
+                }
+            }
+            if (++*items > MaxHelpListItems)
+                return fail(
+                    QStringLiteral("a list holds more than %1 items").arg(MaxHelpListItems));
+        }
+        out += u'<' + written + u'>';
+        open.push_back({name, written.section(u' ', 0, 0), 0});
     }
-    return true;
+    while (!open.isEmpty())
+        close();
+    return out;
 }
 
 // The text shown in the index for a keyword that leads to one section or to several.
@@ -204,29 +399,151 @@ QString indexText(const HelpKeyword &keyword, const HelpSection &section)
 
 constexpr int SectionRole = Qt::UserRole;
 
-// The page. The help is one file: it loads nothing else, so a picture named in it can neither
-// read a file without end (/dev/zero) nor one of any size. An answer of no data would let the
-// document read the file itself; empty data is a picture that cannot be shown.
+// Reads a picture the help file names: only a regular file in the help file's own folder
+// (`folder`, with links and ".." resolved), within the bounds, opened without blocking, and
+// within what `budget` has left. Returns a null image otherwise.
+QImage readPicture(const QString &folder, const QUrl &url, qint64 &bytes, qint64 &pixels)
+{
+    if (folder.isEmpty() || !(url.scheme().isEmpty() || url.isLocalFile()))
+        return QImage();
+    const QString named = url.isLocalFile() ? url.toLocalFile() : url.path();
+    const QFileInfo info(QDir(folder).absoluteFilePath(named));
+    // Only a regular file is opened: a pipe would block, a device never end.
+    const QString path = info.canonicalFilePath();
+    if (path.isEmpty() || !path.startsWith(folder + u'/') || !QFileInfo(path).isFile())
+        return QImage();
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return QImage();
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return QImage();
+    }
+    // The file may have been replaced since it was looked at: what was opened decides.
+    struct stat opened = {};
+    const qint64 limit = std::min(MaxHelpPictureSize, bytes);
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_size > limit)
+        return QImage();
+    QByteArray data = file.read(limit + 1);
+    if (data.size() > limit)
+        return QImage();
+    bytes -= data.size();
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    const qint64 area = qint64(size.width()) * size.height();
+    if (!size.isValid() || size.width() > MaxHelpPictureSide ||
+        size.height() > MaxHelpPictureSide || area > pixels)
+        return QImage();
+    pixels -= area;
+    return reader.read();
+}
+
+// The page's document. It answers every resource itself, so nothing reaches the default loader,
+// which would read any file named. Given no picture, Qt's image handler reads the named file
+// itself: an absent picture is answered with an empty (transparent) one.
 class HelpDocumentView final : public QTextDocument
 {
 public:
     using QTextDocument::QTextDocument;
 
+    // The folder pictures may come from, anew for each help file read.
+    void setFolder(const QString &folder)
+    {
+        m_folder = folder;
+        m_pictures.clear();
+        m_bytes = MaxHelpPicturesSize;
+        m_pixels = MaxHelpPicturesPixels;
+    }
+
 protected:
     QVariant loadResource(int type, const QUrl &name) override
     {
-        Q_UNUSED(type);
-        Q_UNUSED(name);
-        return QVariant(QImage());
+        if (type != QTextDocument::ImageResource)
+            return QVariant(QString());
+        auto known = m_pictures.find(name);
+        if (known == m_pictures.end()) {
+            QImage picture = readPicture(m_folder, name, m_bytes, m_pixels);
+            if (picture.isNull()) {
+                picture = QImage(1, 1, QImage::Format_ARGB32);
+                picture.fill(Qt::transparent);
+            }
+            known = m_pictures.insert(name, picture);
+        }
+        return QVariant(*known);
     }
+
+private:
+    QString m_folder;
+    QHash<QUrl, QImage> m_pictures; // each picture is read once
+    qint64 m_bytes = 0;             // what the pictures may still read
+    qint64 m_pixels = 0;
 };
+
+// WCAG's relative luminance and contrast ratio of two colours (1 to 21).
+double luminance(const QColor &color)
+{
+    const auto channel = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
+           0.0722 * channel(color.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The page's own look in the desktop's colours: headings in the theme's accent (its link
+// colour) when that reads well on the page, in the text colour otherwise. The help file's own
+// style sheet comes after it.
+QString pageStyle(const QPalette &palette)
+{
+    const QColor base = palette.color(QPalette::Base);
+    QColor heading = palette.color(QPalette::Link);
+    if (contrast(heading, base) < 4.5)
+        heading = palette.color(QPalette::Text);
+    return QStringLiteral("h1, h2, h3 { color: %1; } .tip { background-color: %2; }")
+        .arg(heading.name(), palette.color(QPalette::AlternateBase).name());
+}
 
 class HelpPage final : public QTextBrowser
 {
 public:
     // The document itself answers every resource, so nothing reaches the default loader,
     // which would read a named file.
-    HelpPage() { setDocument(new HelpDocumentView(this)); }
+    HelpPage() : m_view(new HelpDocumentView(this)) { setDocument(m_view); }
+
+    // Shows `html`, its pictures read from `folder`, in the desktop's colours.
+    void showHtml(const QString &html, const QString &folder)
+    {
+        m_html = html;
+        m_view->setFolder(folder);
+        m_view->setDefaultStyleSheet(pageStyle(palette()));
+        setHtml(html);
+    }
+
+protected:
+    // A new theme: the page again in its colours, where it was.
+    void changeEvent(QEvent *event) override
+    {
+        QTextBrowser::changeEvent(event);
+        if (event->type() == QEvent::PaletteChange && !m_html.isEmpty()) {
+            const int place = verticalScrollBar()->value();
+            m_view->setDefaultStyleSheet(pageStyle(palette()));
+            setHtml(m_html);
+            verticalScrollBar()->setValue(place);
+        }
+    }
+
+private:
+    HelpDocumentView *m_view;
+    QString m_html;
 };
 
 // The viewer window. Its parts carry object names ("contents", "indexFilter", "index", "page",
@@ -267,6 +584,14 @@ public:
         m_tabs->setAccessibleName(QStringLiteral("Contents and index"));
         m_tabs->addTab(m_contents, QStringLiteral("&Contents"));
         m_tabs->addTab(indexPane, QStringLiteral("&Index"));
+
+        // The field's clear button, named for screen readers.
+        for (QAction *clear : m_filter->actions()) {
+            clear->setText(QStringLiteral("Clear keyword"));
+            clear->setToolTip(clear->text());
+        }
+        for (QToolButton *clear : m_filter->findChildren<QToolButton *>())
+            clear->setAccessibleName(QStringLiteral("Clear keyword"));
 
         m_page = new HelpPage;
         m_page->setObjectName(QStringLiteral("page"));
@@ -320,13 +645,14 @@ public:
         m_contents->clear();
         m_index->clear();
         if (ok) {
-            m_page->setHtml(m_document.html);
+            m_page->showHtml(m_document.html, QFileInfo(path).canonicalPath());
             buildContents();
             buildIndex();
         } else {
-            m_page->setHtml(QStringLiteral("<h2>Help is not available</h2><p>The help file "
-                                           "<b>%1</b> could not be opened: %2.</p>")
-                                .arg(path.toHtmlEscaped(), error.toHtmlEscaped()));
+            m_page->showHtml(QStringLiteral("<h2>Help is not available</h2><p>The help file "
+                                            "<b>%1</b> could not be opened: %2.</p>")
+                                 .arg(path.toHtmlEscaped(), error.toHtmlEscaped()),
+                             QString());
         }
         m_rebuilding = false;
         filterIndex(m_filter->text());
@@ -352,6 +678,10 @@ public:
         }
         return ok;
     }
+
+    // A list widget's item that outlives its list is looked up in it when deleted, at a cost
+    // that grows with the list; cleared first, the items go at once.
+    ~HelpViewer() override { m_index->clear(); }
 
     void showFirstSection()
     {
@@ -495,7 +825,7 @@ private:
     QTreeWidget *m_contents = nullptr;
     QLineEdit *m_filter = nullptr;
     QListWidget *m_index = nullptr;
-    QTextBrowser *m_page = nullptr;
+    HelpPage *m_page = nullptr;
     HelpDocument m_document;
     QList<QTreeWidgetItem *> m_items; // by section
     int m_current = -1;
@@ -574,14 +904,18 @@ HelpDocument parseHelp(const QString &html)
             continue;
         HelpSection section;
         section.id = id->second.trimmed();
-        section.title = plainText(QStringView(html).sliced(tagEnd + 1, close - tagEnd - 1));
+        section.title =
+            shortened(plainText(QStringView(html).sliced(tagEnd + 1, close - tagEnd - 1)));
         section.level = level.digitValue();
         if (const auto keywords = attrs.find(QStringLiteral("data-keywords"));
             keywords != attrs.end()) {
-            for (const QString &keyword : keywords->second.split(u';')) {
-                const QString word = keyword.simplified();
-                if (!word.isEmpty() && !section.keywords.contains(word, Qt::CaseInsensitive))
+            QSet<QString> seen;
+            for (const QStringView keyword : QStringView(keywords->second).split(u';')) {
+                const QString word = shortened(keyword.toString().simplified());
+                if (!word.isEmpty() && !seen.contains(word.toCaseFolded())) {
+                    seen.insert(word.toCaseFolded());
                     section.keywords.push_back(word);
+                }
             }
         }
         if (section.title.isEmpty())
@@ -644,10 +978,18 @@ bool readHelpFile(const QString &path, HelpDocument &document, QString &error)
         error = QStringLiteral("it holds binary data, not a help text");
         return false;
     }
-    const QString html = QString::fromUtf8(data);
-    if (!checkMarkup(html, error))
+    const std::optional<QString> html = sanitizedMarkup(QString::fromUtf8(data), error);
+    if (!html)
         return false;
-    document = parseHelp(html);
+    document = parseHelp(*html);
+    qsizetype entries = 0;
+    for (const HelpSection &section : std::as_const(document.sections))
+        entries += section.keywords.size();
+    if (entries > MaxHelpIndexEntries) {
+        document = HelpDocument();
+        error = QStringLiteral("its index has more than %1 entries").arg(MaxHelpIndexEntries);
+        return false;
+    }
     return true;
 }
 

@@ -36,16 +36,31 @@ std::unique_ptr<Help> desktopHelp();
 
 // Bounds on the help file. The viewer runs on the program's only thread, where the countdown
 // ticks too, so a wrong or damaged file must not freeze it. Qt's rich-text engine lays out the
-// page; its cost grows with the file, faster for some markup (each level of nested tables
-// doubles it; anchors and differently styled spans cost quadratically). Within these bounds
-// the worst page we could make costs half a second here; our own help (some tens of kilobytes, a
-// few hundred tags) lies far inside them. A file beyond them is refused with the reason on the
-// page.
+// page; its cost grows with the file, faster for some markup: each level of nested tables
+// doubles it, each element walks its ancestors, each style rule is tried on every element, a
+// list's items, anchors and differently styled spans cost the square of their number, and so
+// does one long word. The bounds are counted on the markup as the page's parser reads it
+// (every spelling of a tag), and long words are given places to break, so that opening any
+// file within them costs about as much as a bare QTextBrowser given as much plain text (see
+// bench/help_cost.cpp); our own help (some tens of kilobytes, a few hundred tags) lies far
+// inside them. A file beyond them is refused with the reason on the page.
 inline constexpr qint64 MaxHelpFileSize = 512 * 1024;
 inline constexpr int MaxHelpTags = 10000;
 inline constexpr int MaxHelpAnchors = 1000; // elements with an id or a name
 inline constexpr int MaxHelpTableNesting = 3;
 inline constexpr int MaxHelpListNesting = 8;
+inline constexpr int MaxHelpIndexEntries = 5000; // keywords, counted once per section
+inline constexpr int MaxHelpNesting = 32;        // elements open at once, of any kind
+inline constexpr int MaxHelpStyleRules = 40;     // selectors in <style> elements
+inline constexpr int MaxHelpListItems = 500;     // items in one list
+// Pictures: each a regular file in the help file's folder, within these; all of them together
+// within the last two (a picture past them is left out).
+inline constexpr qint64 MaxHelpPictureSize = 2 * 1024 * 1024;
+inline constexpr int MaxHelpPictureSide = 4096;
+inline constexpr qint64 MaxHelpPicturesSize = 8 * 1024 * 1024;
+inline constexpr qint64 MaxHelpPicturesPixels = 32 * 1024 * 1024;
+// A longer word is given a place to break every so many characters.
+inline constexpr qsizetype MaxHelpWordLength = 100;
 
 // One section of a help file: an <h2 id="..."> or <h3 id="..."> heading, with the index
 // keywords its data-keywords attribute lists ("alarm; sound; silence").

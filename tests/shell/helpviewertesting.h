@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -48,26 +47,14 @@ template<class T> T *part(const char *name)
     return v ? v->findChild<T *>(QLatin1String(name)) : nullptr;
 }
 
-inline QTreeWidget *contents()
-{
-    return part<QTreeWidget>("contents");
-}
-inline QLineEdit *filter()
-{
-    return part<QLineEdit>("indexFilter");
-}
+inline const auto contents = [] { return part<QTreeWidget>("contents"); };
+inline const auto filter = [] { return part<QLineEdit>("indexFilter"); };
 inline QListWidget *index()
 {
     return part<QListWidget>("index");
 }
-inline QTextBrowser *page()
-{
-    return part<QTextBrowser>("page");
-}
-inline QTabWidget *tabs()
-{
-    return part<QTabWidget>("sections");
-}
+inline const auto page = [] { return part<QTextBrowser>("page"); };
+inline const auto tabs = [] { return part<QTabWidget>("sections"); };
 
 // Whether the start of this block lies in the visible part of the page.
 inline bool blockShown(QTextBrowser *browser, const QTextBlock &block)
@@ -87,31 +74,11 @@ inline QString shownHeading(QTextBrowser *browser)
     return QString();
 }
 
-inline bool anyMessageBox()
-{
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (qobject_cast<QMessageBox *>(w))
-            return true;
-    }
-    return false;
-}
-
 inline void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-// Anchors (ids and names) the page's own layout knows: the places the page can scroll to.
-inline QStringList anchorsOf(const QTextDocument &document)
-{
-    QStringList anchors;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            anchors += it.fragment().charFormat().anchorNames();
-    }
-    return anchors;
 }
 
 } // namespace helpviewer
