@@ -189,11 +189,50 @@ TEST_F(Install, LaysOutEveryFileTheEntryAndTheMetainfoName)
     ASSERT_EQ(page.exitCode, 0) << page.output.toStdString();
     EXPECT_TRUE(page.output.startsWith(QLatin1String(".TH OSTREVAN 1 ")))
         << page.output.left(200).toStdString();
-    // Debian wants a changelog beside the README.
-    for (const char *doc : {"README.md", "changelog.gz"})
+    EXPECT_TRUE(page.output.contains(QLatin1String("\\-\\-version"))) << "no options named";
+    // Debian wants a changelog and the copyright beside the README.
+    for (const char *doc : {"README.md", "changelog.gz", "copyright"})
         EXPECT_TRUE(
             QFileInfo(usr(QStringLiteral("share/doc/ostrevan/") + QLatin1String(doc))).isFile())
             << doc;
+    EXPECT_TRUE(contents(usr(QStringLiteral("share/doc/ostrevan/copyright")))
+                    .contains("Copyright: 2026 Quillanor"));
+}
+
+// Help and version need no display; anything else on the command line is refused before a
+// window opens, once Qt has taken its own options.
+TEST_F(Install, CommandLineAnswersHelpAndVersionAndRefusesTheRest)
+{
+    const struct {
+        QStringList arguments;
+        int status;
+        QString out, err;
+    } cases[] = {
+        {{"--help"}, 0, "--version", ""},
+        {{"--version"}, 0, "Ostrevan " + QLatin1String(buildinfo::Version) + '\n', ""},
+        {{"-platform", "offscreen", "-v"}, 0, "Ostrevan ", ""},
+        {{"--alarm"}, 2, "", "'alarm'"},
+        {{"-platform", "offscreen", "later"}, 2, "", "'later'"},
+    };
+    for (const auto &c : cases) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(name));
+        if (c.status != 0) // without a display, Qt stops before the command line is read
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess app;
+        app.setProcessEnvironment(env);
+        app.start(usr(QStringLiteral("bin/ostrevan")), c.arguments);
+        if (!app.waitForFinished(30000))
+            app.kill();
+        const QString out = QString::fromLocal8Bit(app.readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(app.readAllStandardError());
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString() + "\n" + err.toStdString());
+        EXPECT_EQ(app.exitCode(), c.status);
+        EXPECT_TRUE(out.contains(c.out) && out.isEmpty() == c.out.isEmpty()) << out.toStdString();
+        EXPECT_EQ(err.count(QLatin1String("ostrevan: ")), c.err.isEmpty() ? 0 : 1);
+        EXPECT_TRUE(err.contains(c.err));
+    }
 }
 
 TEST_F(Install, DesktopEntryPassesTheDesktopsValidator)

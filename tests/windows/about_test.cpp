@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QTest>
+#include <QWindow>
 
 using namespace platform;
 
@@ -100,4 +101,43 @@ TEST_F(AboutAndHelp, AScreenReaderFollowsTheLinksAndHearsOkByItsCaption)
     EXPECT_EQ(links.files(), (QStringList{buildinfo::WebAddress,
                                           QStringLiteral("mailto:") + buildinfo::SupportAddress,
                                           buildinfo::WebAddress}));
+}
+
+// Every modal window is a dialog kept over the window it comes from, without minimise or
+// maximise button, brought back with that window, and closed by Esc (Presets storing nothing,
+// About as OK, the others by their Cancel or OK).
+TEST_F(AboutAndHelp, DialogsStayWithTheirWindowAndEscClosesThem)
+{
+    store().SaveSetting("Messages", "MP3 Message", "yes");
+    const QString mp3 = QStringLiteral(OSTREVAN_TEST_DATA "/tone-1s.mp3");
+    QStringList owners;
+    for (int i = 0; i < 5; ++i) {
+        waits.onModal([&, i](Form &form) {
+            QWindow *owner = form.windowHandle() ? form.windowHandle()->transientParent() : nullptr;
+            owners << form.objectName() + ">" + (owner ? owner->objectName() : "none");
+            EXPECT_EQ(form.windowType(), Qt::Dialog);
+            EXPECT_FALSE(form.windowFlags() & Qt::WindowMinMaxButtonsHint);
+            if (i == 0) { // Options opens Colors and, at an MP3 file, the notice
+                form.findChild<CommandButton *>("Command3")->click();
+                waits.answerFile(mp3);
+                form.findChild<CommandButton *>("Command2")->click();
+            }
+            if (form.objectName() == "Form3") {
+                f1().showMinimized();
+                form.showMinimized();
+                f1().showNormal();
+                EXPECT_FALSE(form.isMinimized());
+                form.findChild<CommandButton *>("Command1")->click(); // added, never stored
+            }
+            QTest::keyClick(&form, Qt::Key_Escape);
+            EXPECT_FALSE(form.isLoaded()) << form.objectName().toStdString();
+        });
+    }
+    f1().Label3->setText("05"); // a time Presets can add
+    for (CommandButton *open : {f1().Command3, f1().Command7, f1().Command6})
+        open->click();
+    EXPECT_EQ(owners, (QStringList{"Form5>Form1Window", "Form4>Form5Window", "Form2>Form5Window",
+                                   "Form3>Form1Window", "FrmAbt>Form1Window"}));
+    EXPECT_TRUE(store().GetAllOptions("Presets").empty());
+    EXPECT_EQ(store().GetSetting("Messages", "MP3 Message", ""), "yes");
 }

@@ -1,10 +1,18 @@
 #include "platform/label.h"
+#include "platform/waits.h"
 #include "tests/windows/windowtesting.h"
 #include "windows/dialogs/form2.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMimeDatabase>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QTreeView>
 
 using namespace platform;
 
@@ -186,10 +194,9 @@ TEST_F(OptionsWindow, OpensWithTheStoredChoiceThatCancelOrAPathThatIsNoFileKeeps
         EXPECT_EQ(f1().dsound, "second"); // reloaded when Options opens
         o.Command2->click();              // cancelled
         // The chooser asks over the small window, in the program's folder, for sound files.
-        EXPECT_EQ(waits.log.back(),
-                  QStringLiteral("file|Select Sound File...|%1|Sound Files "
-                                 "(*.mp3, *.wav, *.mid) (*.mp3 *.wav *.mid)|Form1")
-                      .arg(QStringLiteral(OSTREVAN_TEST_DATA)));
+        EXPECT_EQ(waits.log.back(), QStringLiteral("file|Select Sound File...|%1|Sound Files "
+                                                   "(*.mp3 *.wav *.mid)|Form1")
+                                        .arg(QStringLiteral(OSTREVAN_TEST_DATA)));
         EXPECT_EQ(o.Label1->text(), wav);
         choose(o, files.filePath("gone.wav"));
         EXPECT_EQ(o.Label1->text(), wav);
@@ -319,4 +326,30 @@ TEST_F(OptionsWindow, ClosingOptionsSilencesTheAlarmAndTheTestAndKeepsThePlaying
     }); // closed with the close box while the test plays
     EXPECT_EQ(media.calls(), (QStringList{"mci:close \"" + mp3 + '"', "snd:2:null"}));
     EXPECT_TRUE(program->values.playing);
+}
+
+// The desktop's file dialog as the program opens it: every column whole at its opening size,
+// with room for the size and the type of any sound file.
+TEST_F(OptionsWindow, SoundFileDialogOpensWithReadableColumns)
+{
+    QStringList cut;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        auto *tree = dialog ? dialog->findChild<QTreeView *>("treeView") : nullptr;
+        ASSERT_TRUE(tree);
+        const QFontMetrics metrics(tree->font());
+        const int margin = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        const auto fits = [&](int column, const QString &text) {
+            if (tree->header()->sectionSize(column) < metrics.horizontalAdvance(text) + margin)
+                cut << text;
+        };
+        fits(1, QLocale().formattedDataSize(1000 * 1024));
+        for (const char *file : {"a.mp3", "a.mid", "a.wav"})
+            fits(2, QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension).comment());
+        if (tree->header()->length() > tree->viewport()->width())
+            cut << "columns";
+        dialog->reject();
+    });
+    EXPECT_EQ(DesktopWaits().openFileName(nullptr, "Select", files.path(), "Sounds (*.mp3)"), "");
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(", ").toStdString();
 }
