@@ -139,29 +139,19 @@ TEST_F(OptionsWindow, SwitchesTheSizeFromEitherWindow)
     }
 }
 
-TEST_F(OptionsWindow, OpensOnTheScreenCentredOnTheWindowInUse)
-{
-    // The large window in use and no sound file: Options comes from the "Oops" over the small
-    // window, which has never been shown.
-    setOption("Size", "1");
-    startProgram();
-    f1().Label3->setText("05");
-    QRect placed;
-    onOptions([&](Form5 &o) { placed = o.frameGeometry(); });
-    f1b().Command1->click();
-    ASSERT_TRUE(placed.isValid());
-    EXPECT_TRUE(f1b().screen()->availableGeometry().contains(placed))
-        << placed.x() << "," << placed.y();
-    EXPECT_LE((placed.center() - f1b().frameGeometry().center()).manhattanLength(), 24);
-}
-
 TEST_F(OptionsWindow, StartWithoutASoundFileSaysOopsLeadsToOptionsAndThenStarts)
 {
+    // The large window in use: Options comes from the "Oops" over the small window, which has
+    // never been shown, and opens on the screen, centred on the window in use.
+    setOption("Size", "1");
     startProgram();
     const QString wav = makeFile("chime.wav");
     f1().Label3->setText("05");
     onOptions([&](Form5 &o) {
         EXPECT_EQ(o.parentWidget(), &f1());
+        const QRect placed = o.frameGeometry();
+        EXPECT_TRUE(f1b().screen()->availableGeometry().contains(placed));
+        EXPECT_LE((placed.center() - f1b().frameGeometry().center()).manhattanLength(), 24);
         choose(o, wav);
         o.Command4->click();
     });
@@ -205,20 +195,17 @@ TEST_F(OptionsWindow, OpensWithTheStoredChoiceThatCancelOrAPathThatIsNoFileKeeps
         o.Command4->click();
     });
     EXPECT_EQ(option("Sound File"), wav);
-}
 
-TEST_F(OptionsWindow, AFileRemovedBeforeDoneIsKeptAndTheAlarmStillShows)
-{
-    startProgram();
-    const QString wav = makeFile("usb/alarm.wav");
-    options(f1(), [&](Form5 &o) {
-        choose(o, wav);
-        QFile::remove(wav);
+    // A file removed before Done is kept, and the alarm still shows.
+    const QString removed = makeFile("usb/alarm.wav");
+    options(f1b(), [&](Form5 &o) {
+        choose(o, removed);
+        QFile::remove(removed);
         o.Command4->click();
     });
-    EXPECT_EQ(option("Sound File"), wav);
+    EXPECT_EQ(option("Sound File"), removed);
     EXPECT_TRUE(f1().dsound.isEmpty());
-    ringWith(wav);
+    ringWith(removed);
     f1().Command1->click();
     EXPECT_EQ(f1().Command1->caption(), "Start");
 }
@@ -337,15 +324,16 @@ TEST_F(OptionsWindow, SoundFileDialogOpensWithReadableColumns)
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         auto *tree = dialog ? dialog->findChild<QTreeView *>("treeView") : nullptr;
         ASSERT_TRUE(tree);
-        const QFontMetrics metrics(tree->font());
         const int margin = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-        const auto fits = [&](int column, const QString &text) {
-            if (tree->header()->sectionSize(column) < metrics.horizontalAdvance(text) + margin)
+        const QMimeDatabase types;
+        for (const QString &text :
+             {QLocale().formattedDataSize(1000 * 1024), types.mimeTypeForFile("a.mid").comment(),
+              types.mimeTypeForFile("a.mp3").comment(), types.mimeTypeForFile("a.wav").comment()}) {
+            const int column = text.endsWith("B") ? 1 : 2; // the Size or the Type
+            if (tree->header()->sectionSize(column) <
+                tree->fontMetrics().horizontalAdvance(text) + margin)
                 cut << text;
-        };
-        fits(1, QLocale().formattedDataSize(1000 * 1024));
-        for (const char *file : {"a.mp3", "a.mid", "a.wav"})
-            fits(2, QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension).comment());
+        }
         if (tree->header()->length() > tree->viewport()->width())
             cut << "columns";
         dialog->reject();
