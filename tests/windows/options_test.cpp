@@ -327,8 +327,9 @@ TEST_F(OptionsWindow, SoundFileDialogOpensWithReadableColumns)
         const int margin = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
         const QMimeDatabase types;
         for (const QString &text :
-             {QLocale().formattedDataSize(1000 * 1024), types.mimeTypeForFile("a.mid").comment(),
-              types.mimeTypeForFile("a.mp3").comment(), types.mimeTypeForFile("a.wav").comment()}) {
+             {QLocale::system().formattedDataSize(1000 * 1024),
+              types.mimeTypeForFile("a.mid").comment(), types.mimeTypeForFile("a.mp3").comment(),
+              types.mimeTypeForFile("a.wav").comment()}) {
             const int column = text.endsWith("B") ? 1 : 2; // the Size or the Type
             if (tree->header()->sectionSize(column) <
                 tree->fontMetrics().horizontalAdvance(text) + margin)
