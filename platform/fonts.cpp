@@ -40,17 +40,23 @@ QFont designFont(const FontSpec &layout)
     return font;
 }
 
-QFont fitText(const QFont &font, const QString &text, const QSize &box, bool wrap)
+namespace
+{
+
+// The largest size from the font's own down to `smallest` at which the text fits the box;
+// `smallest` when none above it does.
+QFont fit(const QFont &font, const QString &text, const QSize &box, bool wrap, int smallest)
 {
     // Every size measured is a font the system looks up, and start-up waits for each. So each
     // answer is kept (both main windows and every dialog showing ask the same questions), and
     // the size is estimated from the first measure instead of tried one pixel at a time.
     static QHash<QString, int> known;
-    const QString key = QStringLiteral("%1|%2|%3x%4|%5")
+    const QString key = QStringLiteral("%1|%2|%3x%4|%5|%6")
                             .arg(font.key(), text)
                             .arg(box.width())
                             .arg(box.height())
-                            .arg(wrap);
+                            .arg(wrap)
+                            .arg(smallest);
     QFont fitted = font;
     if (const auto it = known.constFind(key); it != known.constEnd()) {
         fitted.setPixelSize(*it);
@@ -66,10 +72,7 @@ QFont fitText(const QFont &font, const QString &text, const QSize &box, bool wra
             metrics.boundingRect(QRect(0, 0, box.width(), 100000), Qt::TextWordWrap, text);
         return double(needed.height()) / box.height();
     };
-    // The largest size from the design's down to three quarters of it that fits; three
-    // quarters when none above it does.
     const int size = font.pixelSize();
-    const int smallest = size * 3 / 4;
     int best = size;
     if (const double over = needs(size); over > 1) {
         best = smallest;
@@ -92,6 +95,18 @@ QFont fitText(const QFont &font, const QString &text, const QSize &box, bool wra
     known.insert(key, best);
     fitted.setPixelSize(best);
     return fitted;
+}
+
+} // namespace
+
+QFont fitText(const QFont &font, const QString &text, const QSize &box, bool wrap)
+{
+    return fit(font, text, box, wrap, font.pixelSize() * 3 / 4);
+}
+
+QFont fitWidth(const QFont &font, const QString &text, int width, int smallest)
+{
+    return fit(font, text, QSize(width, 1), false, smallest);
 }
 
 } // namespace platform
