@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "buildinfo.h"
 #include "engine/sdlmedia.h"
 #include "settings/catalogue.h"
@@ -9,9 +10,12 @@
 
 int main(int argc, char **argv)
 {
+    prepareForCommandLine(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(settings::Application.toString());
     QApplication::setOrganizationName(settings::Company.toString());
+    if (const std::optional<int> status = answerCommandLine())
+        return *status;
     QApplication::setQuitOnLastWindowClosed(false);
     // Ties the windows to the installed desktop entry: the dock shows its name and icon.
     QGuiApplication::setDesktopFileName(QLatin1String(buildinfo::AppId));

@@ -21,6 +21,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${OSTREVAN_WEB_ADDRESS})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libsdl2-mixer-2.0-0, qt6-wayland, timgm6mb-soundfont, fonts-dseg")
+# The web and mail links open through xdg-open; without it they do nothing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 # Files root-owned and 0644/0755 in the control archive, as dpkg-deb itself would make them.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

@@ -17,6 +17,10 @@ QFont designFont(const FontSpec &layout);
 // fits the box as it does in the designed face; wrapped text may use the box's height.
 QFont fitText(const QFont &font, const QString &text, const QSize &box, bool wrap);
 
+// The font, made smaller where needed (down to `smallest` pixels) so that the text fits on one
+// line of the given width.
+QFont fitWidth(const QFont &font, const QString &text, int width, int smallest);
+
 // Whether the face named by the layout is the stand-in for the digit display face.
 bool isDigitFace(const FontSpec &layout);
 

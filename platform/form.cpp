@@ -18,10 +18,12 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <vector>
 
@@ -45,9 +47,10 @@ Qt::WindowFlags flagsFor(const FormSpec &layout)
     Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                             Qt::MSWindowsFixedSizeDialogHint;
-    flags |= layout.border == BorderStyle::FixedToolWindow ? Qt::Tool
-             : layout.border == BorderStyle::FixedDialog   ? Qt::Dialog
-                                                           : Qt::Window;
+    // Every window with a dialog's or a tool window's border is a dialog here: the window
+    // manager keeps it over its owner, offers it no minimise or maximise action and brings it
+    // back with its owner. A tool window's type would get both buttons from some managers.
+    flags |= layout.border == BorderStyle::FixedSingle ? Qt::Window : Qt::Dialog;
     if (layout.minButton)
         flags |= Qt::WindowMinimizeButtonHint;
     return flags;
@@ -309,10 +312,48 @@ void Form::Show()
     activateWindow();
 }
 
+// The modal windows open at this moment, the latest last.
+static std::vector<QPointer<Form>> s_modal;
+
 void Form::showModal()
 {
     load();
+    keepOverOwner();
+    s_modal.emplace_back(this);
     m_services.waits.runModal(*this);
+    s_modal.pop_back();
+}
+
+// A dialog stays with the window it belongs to: its own owner, else the modal window it is
+// opened from, else the main window in use. The window manager then keeps it over that window
+// and minimises and restores the two together.
+void Form::keepOverOwner()
+{
+    QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner && !s_modal.empty())
+        owner = s_modal.back();
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!owner && qobject_cast<Form *>(w) && w->windowType() == Qt::Window && w->isVisible())
+            owner = w;
+    }
+    if (!owner || owner == this || !owner->windowHandle())
+        return;
+    winId(); // the window system's window, which the transient link belongs to
+    windowHandle()->setTransientParent(owner->windowHandle());
+}
+
+void Form::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || isMinimized() ||
+        !(static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized))
+        return;
+    // Restored: a dialog of this window that a window manager minimised comes back with it.
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isMinimized() && w->windowHandle() &&
+            w->windowHandle()->transientParent() == windowHandle())
+            w->showNormal();
+    }
 }
 
 void Form::Hide()
@@ -425,6 +466,12 @@ void Form::keyPressEvent(QKeyEvent *event)
             target = buttonWith(DefaultButton);
     } else if (event->key() == Qt::Key_Escape) {
         target = buttonWith(CancelButton);
+        // A dialog without a Cancel button closes as its close box closes it.
+        if (!target && windowType() == Qt::Dialog) {
+            event->accept();
+            close();
+            return;
+        }
     }
     if (target) {
         target->click();

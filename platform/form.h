@@ -42,7 +42,8 @@ public:
     void load();
     bool isLoaded() const { return m_loaded; }
     void Show();
-    // Shows the form modally over its owner and returns once it is closed.
+    // Shows the form modally over its owner (or, without one, over the window in use) and
+    // returns once it is closed.
     void showModal();
     void Hide();
     // Asks the query-unload handler; unless it refuses, hides the form and reports it
@@ -109,6 +110,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
@@ -124,6 +126,7 @@ private:
     void build();
     QWidget *makeControl(const ControlSpec &c, QWidget *parent);
     void placeOnScreen();
+    void keepOverOwner();
     void focusFirstTabStop();
     CommandButton *buttonWith(unsigned flag) const;
 

@@ -1,5 +1,7 @@
 #include "platform/textbox.h"
 
+#include "platform/fonts.h"
+
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -81,10 +83,7 @@ void TextBox::fitDigits()
     // QLineEdit keeps a fixed inner margin of 2 pixels each side and room for the cursor.
     const int room = contents.width() - 5;
     const QString widest(maxLength(), QLatin1Char('8'));
-    QFont f = font();
-    while (f.pixelSize() > 6 && QFontMetrics(f).horizontalAdvance(widest) > room)
-        f.setPixelSize(f.pixelSize() - 1);
-    setFont(f);
+    setFont(fitWidth(font(), widest, room, 6));
 }
 
 void TextBox::insertTyped(const QString &typed)

@@ -21,9 +21,9 @@ constexpr ControlSpec kForm2[] = {
      .width = 480,
      .height = 480},
     {.name = "Label1",
-     .text = "The program requires that you have Windows Media Player version 6 or later "
-             "installed in order to play MP3 files as an alarm. See the file \"Readme.txt\" in "
-             "the program installation folder to find out where to download if you need it.",
+     .text = "Ostrevan plays MP3 files itself: nothing else needs to be installed. Note that "
+             "an MP3 or MIDI alarm plays once, while a WAV alarm repeats until you press "
+             "Alarm Off.",
      .left = 1050,
      .top = 60,
      .width = 4305,

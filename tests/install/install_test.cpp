@@ -170,6 +170,12 @@ TEST_F(Install, LaysOutEveryFileTheEntryAndTheMetainfoName)
             usr(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(icon));
         const QImage image(path);
         EXPECT_EQ(image.size(), QSize(size, size)) << path.toStdString();
+        // The window's own icon is drawn from the same master.
+        const QImage compiled(QStringLiteral(":/icons/ostrevan-%1.png").arg(size));
+        if (size == 16 || size == 32 || size == 64) {
+            EXPECT_EQ(compiled.convertToFormat(QImage::Format_ARGB32),
+                      image.convertToFormat(QImage::Format_ARGB32));
+        }
     }
     EXPECT_TRUE(QFileInfo(usr(QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(icon)))
                     .isFile());
@@ -189,11 +195,44 @@ TEST_F(Install, LaysOutEveryFileTheEntryAndTheMetainfoName)
     ASSERT_EQ(page.exitCode, 0) << page.output.toStdString();
     EXPECT_TRUE(page.output.startsWith(QLatin1String(".TH OSTREVAN 1 ")))
         << page.output.left(200).toStdString();
-    // Debian wants a changelog beside the README.
-    for (const char *doc : {"README.md", "changelog.gz"})
+    EXPECT_TRUE(page.output.contains(QLatin1String("\\-\\-version"))) << "no options named";
+    // Debian wants a changelog and the copyright beside the README.
+    for (const char *doc : {"README.md", "changelog.gz", "copyright"})
         EXPECT_TRUE(
             QFileInfo(usr(QStringLiteral("share/doc/ostrevan/") + QLatin1String(doc))).isFile())
             << doc;
+    EXPECT_TRUE(contents(usr(QStringLiteral("share/doc/ostrevan/copyright")))
+                    .contains("Copyright: 2026 Quillanor"));
+}
+
+// Help and version need no display; anything else on the command line is refused before a
+// window opens, once Qt has taken its own options.
+TEST_F(Install, CommandLineAnswersHelpAndVersionAndRefusesTheRest)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    // {arguments, exit status, printed on stdout, in the one "ostrevan: " line on stderr}
+    const std::tuple<QStringList, int, QString, QString> cases[] = {
+        {{"--help"}, 0, "--version", ""},
+        {{"--version"}, 0, "Ostrevan " + QLatin1String(buildinfo::Version) + '\n', ""},
+        {{"-platform", "offscreen", "-v"}, 0, "Ostrevan ", ""},
+        {{"-platform", "offscreen", "--alarm"}, 2, "", "Unknown option 'alarm'"},
+        {{"-platform", "offscreen", "later"}, 2, "", "'later'"},
+    };
+    for (const auto &[arguments, status, out, err] : cases) {
+        QProcess app;
+        app.setProcessEnvironment(env);
+        app.start(usr(QStringLiteral("bin/ostrevan")), arguments);
+        app.waitForFinished(30000);
+        const QString printed = QString::fromLocal8Bit(app.readAllStandardOutput());
+        const QString refused = QString::fromLocal8Bit(app.readAllStandardError());
+        SCOPED_TRACE(arguments.join(u' ').toStdString() + "\n" + refused.toStdString());
+        EXPECT_EQ(app.exitCode(), status);
+        EXPECT_TRUE(printed.contains(out) && printed.isEmpty() == out.isEmpty());
+        EXPECT_EQ(refused.count(QLatin1String("ostrevan: ")), err.isEmpty() ? 0 : 1);
+        EXPECT_TRUE(refused.contains(err));
+    }
 }
 
 TEST_F(Install, DesktopEntryPassesTheDesktopsValidator)
@@ -239,19 +278,6 @@ TEST_F(Install, InstalledProgramFindsItsDataFiles)
             << "installed copy missing or different";
         EXPECT_TRUE(contents(exeDir + u'/' + QLatin1String(name)) == original)
             << "copy beside the build tree's program missing or different";
-    }
-}
-
-TEST_F(Install, WindowIconIsDrawnFromTheSameMasterAsTheInstalledIcons)
-{
-    for (int size : {16, 32, 64}) {
-        SCOPED_TRACE(size);
-        const QImage compiled(QStringLiteral(":/icons/ostrevan-%1.png").arg(size));
-        const QImage installed(
-            usr(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId)));
-        ASSERT_EQ(compiled.size(), QSize(size, size));
-        EXPECT_EQ(compiled.convertToFormat(QImage::Format_ARGB32),
-                  installed.convertToFormat(QImage::Format_ARGB32));
     }
 }
 

@@ -1,10 +1,18 @@
 #include "platform/label.h"
+#include "platform/waits.h"
 #include "tests/windows/windowtesting.h"
 #include "windows/dialogs/form2.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMimeDatabase>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QTreeView>
 
 using namespace platform;
 
@@ -131,18 +139,19 @@ TEST_F(OptionsWindow, SwitchesTheSizeFromEitherWindow)
     }
 }
 
-TEST_F(OptionsWindow, StartWithoutASoundFileSaysOopsAndOpensOptionsCentredOnTheWindowInUse)
+TEST_F(OptionsWindow, StartWithoutASoundFileSaysOopsLeadsToOptionsAndThenStarts)
 {
     // The large window in use: Options comes from the "Oops" over the small window, which has
-    // never been shown, and is centred on the large one.
+    // never been shown, and opens on the screen, centred on the window in use.
     setOption("Size", "1");
     startProgram();
     const QString wav = makeFile("chime.wav");
     f1().Label3->setText("05");
-    QRect placed;
     onOptions([&](Form5 &o) {
-        placed = o.frameGeometry();
         EXPECT_EQ(o.parentWidget(), &f1());
+        const QRect placed = o.frameGeometry();
+        EXPECT_TRUE(f1b().screen()->availableGeometry().contains(placed));
+        EXPECT_LE((placed.center() - f1b().frameGeometry().center()).manhattanLength(), 24);
         choose(o, wav);
         o.Command4->click();
     });
@@ -151,10 +160,6 @@ TEST_F(OptionsWindow, StartWithoutASoundFileSaysOopsAndOpensOptionsCentredOnTheW
     EXPECT_EQ(waits.log[0], "message|Oops|You must select a sound file to play as the alarm "
                             "first.|exclamation|ok");
     EXPECT_EQ(waits.log[1], "modal|Form5");
-    ASSERT_TRUE(placed.isValid());
-    EXPECT_TRUE(f1b().screen()->availableGeometry().contains(placed))
-        << placed.x() << "," << placed.y();
-    EXPECT_LE((placed.center() - f1b().frameGeometry().center()).manhattanLength(), 24);
     EXPECT_EQ(f1().Command1->caption(), "Start");
     clock.advance(2000);
     EXPECT_EQ(f1().Label3->text(), "05");
@@ -179,10 +184,9 @@ TEST_F(OptionsWindow, OpensWithTheStoredChoiceThatCancelOrAPathThatIsNoFileKeeps
         EXPECT_EQ(f1().dsound, "second"); // reloaded when Options opens
         o.Command2->click();              // cancelled
         // The chooser asks over the small window, in the program's folder, for sound files.
-        EXPECT_EQ(waits.log.back(),
-                  QStringLiteral("file|Select Sound File...|%1|Sound Files "
-                                 "(*.mp3, *.wav, *.mid) (*.mp3 *.wav *.mid)|Form1")
-                      .arg(QStringLiteral(OSTREVAN_TEST_DATA)));
+        EXPECT_EQ(waits.log.back(), QStringLiteral("file|Select Sound File...|%1|Sound Files "
+                                                   "(*.mp3 *.wav *.mid)|Form1")
+                                        .arg(QStringLiteral(OSTREVAN_TEST_DATA)));
         EXPECT_EQ(o.Label1->text(), wav);
         choose(o, files.filePath("gone.wav"));
         EXPECT_EQ(o.Label1->text(), wav);
@@ -191,20 +195,17 @@ TEST_F(OptionsWindow, OpensWithTheStoredChoiceThatCancelOrAPathThatIsNoFileKeeps
         o.Command4->click();
     });
     EXPECT_EQ(option("Sound File"), wav);
-}
 
-TEST_F(OptionsWindow, AFileRemovedBeforeDoneIsKeptAndTheAlarmStillShows)
-{
-    startProgram();
-    const QString wav = makeFile("usb/alarm.wav");
-    options(f1(), [&](Form5 &o) {
-        choose(o, wav);
-        QFile::remove(wav);
+    // A file removed before Done is kept, and the alarm still shows.
+    const QString removed = makeFile("usb/alarm.wav");
+    options(f1b(), [&](Form5 &o) {
+        choose(o, removed);
+        QFile::remove(removed);
         o.Command4->click();
     });
-    EXPECT_EQ(option("Sound File"), wav);
+    EXPECT_EQ(option("Sound File"), removed);
     EXPECT_TRUE(f1().dsound.isEmpty());
-    ringWith(wav);
+    ringWith(removed);
     f1().Command1->click();
     EXPECT_EQ(f1().Command1->caption(), "Start");
 }
@@ -287,8 +288,12 @@ TEST_F(OptionsWindow, TestPlaysByTheLastThreeLettersAndStopStopsWhatItStarted)
         media.clear();
         o.Command1->click();
         EXPECT_EQ(media.calls(), QStringList{"mci:close " + device});
-        o.Command5->click();
-    });
+        choose(o, mp3);
+        o.Command1->click();
+        media.clear();
+    }); // closed with the close box while the test plays: the sound ends with the window
+    EXPECT_EQ(media.calls(), (QStringList{"mci:close " + device, "snd:2:null"}));
+    EXPECT_TRUE(program->values.playing);
 }
 
 TEST_F(OptionsWindow, ClosingOptionsSilencesTheAlarmAndTheTestAndKeepsThePlayingFlag)
@@ -303,13 +308,32 @@ TEST_F(OptionsWindow, ClosingOptionsSilencesTheAlarmAndTheTestAndKeepsThePlaying
     options(f1(), [](Form5 &o) { o.Command5->click(); });
     EXPECT_EQ(media.calls(), (QStringList{"mci:close ", "snd:2:null"}));
     EXPECT_TRUE(program->values.playing);
+}
 
-    const QString mp3 = makeFile("tune.mp3");
-    options(f1(), [&](Form5 &o) {
-        choose(o, mp3);
-        o.Command1->click();
-        media.clear();
-    }); // closed with the close box while the test plays
-    EXPECT_EQ(media.calls(), (QStringList{"mci:close \"" + mp3 + '"', "snd:2:null"}));
-    EXPECT_TRUE(program->values.playing);
+// The desktop's file dialog as the program opens it: every column whole at its opening size,
+// with room for the size and the type of any sound file.
+TEST_F(OptionsWindow, SoundFileDialogOpensWithReadableColumns)
+{
+    QStringList cut;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        auto *tree = dialog ? dialog->findChild<QTreeView *>("treeView") : nullptr;
+        ASSERT_TRUE(tree);
+        const int margin = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        const QMimeDatabase types;
+        for (const QString &text :
+             {QLocale::system().formattedDataSize(1000 * 1024),
+              types.mimeTypeForFile("a.mid").comment(), types.mimeTypeForFile("a.mp3").comment(),
+              types.mimeTypeForFile("a.wav").comment()}) {
+            const int column = text.endsWith("B") ? 1 : 2; // the Size or the Type
+            if (tree->header()->sectionSize(column) <
+                tree->fontMetrics().horizontalAdvance(text) + margin)
+                cut << text;
+        }
+        if (tree->header()->length() > tree->viewport()->width())
+            cut << "columns";
+        dialog->reject();
+    });
+    EXPECT_EQ(DesktopWaits().openFileName(nullptr, "Select", files.path(), "Sounds (*.mp3)"), "");
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(", ").toStdString();
 }

@@ -10,7 +10,7 @@ namespace platform
 class CommandButton;
 }
 
-// The MP3 notice: playing MP3 files needs a media player; can be switched off for good.
+// The MP3 notice: how an MP3 alarm plays here; can be switched off for good.
 class Form2 : public platform::Form
 {
     Q_OBJECT

@@ -14,14 +14,18 @@ namespace
 {
 
 // "Sound Files|*.mp3;*.wav|" becomes the file dialog's "Sound Files (*.mp3 *.wav)"; several
-// pairs are joined by ";;". A description without its pattern item stands alone.
+// pairs are joined by ";;". A description without its pattern item stands alone. A description
+// that already lists its patterns in brackets ("Sound Files (*.mp3, *.wav)") shows them once.
 QString dialogFilter(const QString &Filter)
 {
     const QStringList items = Filter.split(QLatin1Char('|'));
     QStringList filters;
     // The last item is what follows the closing "|": always empty.
     for (qsizetype i = 0; i + 1 < items.size(); i += 2) {
-        const QString description = items.at(i);
+        QString description = items.at(i);
+        const qsizetype bracket = description.lastIndexOf(QLatin1Char('('));
+        if (i + 2 < items.size() && bracket > 0 && description.endsWith(QLatin1Char(')')))
+            description = description.left(bracket).trimmed();
         const QString patterns =
             i + 2 < items.size() ? items.at(i + 1).split(QLatin1Char(';')).join(QLatin1Char(' '))
                                  : QString();
