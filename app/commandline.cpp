@@ -12,6 +12,8 @@ namespace
 
 // What a refused command line ends with, as for any command-line tool's usage error.
 constexpr int kUsageError = 2;
+// The arguments are being read on the offscreen platform because there is no display.
+bool s_noDisplay = false;
 
 bool asksForText(const char *argument)
 {
@@ -26,12 +28,20 @@ bool asksForText(const char *argument)
 
 void prepareForCommandLine(int argc, char **argv)
 {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return;
+    bool text = false, arguments = argc > 1, displayNamed = false;
     for (int i = 1; i < argc; ++i) {
-        if (asksForText(argv[i]) && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            return;
-        }
+        text = text || asksForText(argv[i]);
+        for (const char *qt : {"-platform", "--platform", "-display", "--display"})
+            displayNamed = displayNamed || std::strcmp(argv[i], qt) == 0;
     }
+    // Without a display the application object would end the program before a wrong
+    // argument is refused; a command line that cannot start the program needs none.
+    s_noDisplay = arguments && !displayNamed && qEnvironmentVariableIsEmpty("DISPLAY") &&
+                  qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (text || s_noDisplay)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 std::optional<int> answerCommandLine()
@@ -65,6 +75,13 @@ std::optional<int> answerCommandLine()
         std::fprintf(stderr, "%s: takes no arguments ('%s'). Try '%s --help'.\n", qPrintable(name),
                      qPrintable(parser.positionalArguments().first()), qPrintable(name));
         return kUsageError;
+    }
+    if (s_noDisplay) {
+        std::fprintf(stderr,
+                     "%s: no display to show the window on (DISPLAY and WAYLAND_DISPLAY "
+                     "are unset).\n",
+                     qPrintable(name));
+        return 1;
     }
     return std::nullopt;
 }

@@ -219,6 +219,7 @@ TEST_F(Install, CommandLineAnswersHelpAndVersionAndRefusesTheRest)
         {{"-platform", "offscreen", "-v"}, 0, "Ostrevan ", ""},
         {{"-platform", "offscreen", "--alarm"}, 2, "", "Unknown option 'alarm'"},
         {{"-platform", "offscreen", "later"}, 2, "", "'later'"},
+        {{"--alarm"}, 2, "", "Unknown option 'alarm'"}, // refused with no display to open
     };
     for (const auto &[arguments, status, out, err] : cases) {
         QProcess app;
