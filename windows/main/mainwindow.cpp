@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QEvent>
 #include <QIcon>
 #include <QMenu>
 #include <QPointer>
