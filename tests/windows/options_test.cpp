@@ -117,7 +117,10 @@ TEST_F(OptionsWindow, SwitchesTheSizeFromEitherWindow)
     startProgram();
     // Done applies the size even when it did not change: the stored size follows.
     setOption("Size", "1");
-    options(f1(), [&](Form5 &o) { o.Command4->click(); });
+    options(f1(), [&](Form5 &o) {
+        EXPECT_EQ(o.Big->text() + '/' + o.Small->text(), "Big/Small");
+        o.Command4->click();
+    });
     EXPECT_EQ(option("Size"), "0");
     EXPECT_TRUE(f1().isVisible());
     for (bool big : {true, false}) {
