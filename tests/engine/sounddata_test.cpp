@@ -31,12 +31,11 @@ QByteArray chunk(const char *name, const QByteArray &body, quint32 declared)
 
 } // namespace
 
-TEST(LoadSound, TrimsOnlyBlanksAtTheEndsOfFilesWithOddPaths)
+// Files with odd paths are read as the SdlSound cases ring them.
+TEST(LoadSound, TrimsOnlyBlanksAtTheEnds)
 {
     QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("Zvuky \"budíku\" 目覚まし"));
-    ASSERT_TRUE(QDir().mkpath(folder));
-    const QString path = folder + QStringLiteral("/ ding 'dong'.wav");
+    const QString path = dir.filePath(QStringLiteral("ding.wav"));
     // Only byte 32 is trimmed; NUL, tabs and newlines are data, and inner blanks stay.
     const QByteArray body("\t\0 a b \0\n", 9), wav = toneWav(0.01);
     const QByteArray cases[][2] = {{"   " + body + "  ", body}, {wav, wav}, {"     ", {}}};

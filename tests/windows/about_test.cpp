@@ -37,14 +37,6 @@ TEST_F(AboutAndHelp, HelpOpensTheViewerOnTheProgramsHelpFileForTheWindowPressed)
         EXPECT_EQ(help.calls[i].command, shell::HELP_FINDER);
     }
     EXPECT_TRUE(waits.log.isEmpty()); // no message of the program's own
-
-    // A folder that already ends in a separator gets no second one.
-    Program rooted(
-        ProgramServices{{clock, waits, QStringLiteral("/")}, media, icons, help, links, notices},
-        [] {});
-    rooted.start();
-    rooted.form1().Command4->click();
-    EXPECT_EQ(help.calls.back().helpFile, "/ostv.hlp");
 }
 
 TEST_F(AboutAndHelp, AboutShowsTheBuildsTextsAndItsLinksAskTheDesktopEveryTime)
