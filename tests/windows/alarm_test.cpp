@@ -35,8 +35,6 @@ TEST_F(Alarm, EachSoundRingsItsWayAndEveryAlarmOffSilencesIt)
         {"/nowhere/gone.wav", {"snd:13:0"}, {"snd:2:null"}, Notice},
         {"/tmp/a.wave", {}, {}, Large},
         {"/tmp/a.ogg", {}, {}, Notice},
-        {"/tmp/wav.txt", {}, {}, Small},
-        {"ab", {}, {}, Small},
     };
     for (const Case &c : cases) {
         const std::string what = c.file.toStdString();
@@ -45,9 +43,7 @@ TEST_F(Alarm, EachSoundRingsItsWayAndEveryAlarmOffSilencesIt)
         ringWith(c.file);
         EXPECT_EQ(media.calls(), c.ring) << what;
         EXPECT_EQ(program->values.playing, !c.ring.isEmpty()) << what;
-        if (c.file == wav) {
-            EXPECT_EQ(media.lastSound(), QByteArray("RIFF....WAVEdata"));
-        }
+        EXPECT_EQ(media.lastSound(), c.file == wav ? "RIFF....WAVEdata" : "") << what;
         EXPECT_EQ(notices.shown,
                   (QStringList{"Ostrevan", "The countdown has ended.", "Alarm Off"}));
         clock.advance(160);
