@@ -58,14 +58,19 @@ TEST(VirtualClock, ATickMayStopOrDestroyTimersAndRestartsCountFromNow)
     EXPECT_EQ(bTicks, 2);
 }
 
-TEST(QtTimerService, ASecondTimerTicksOnItsBeatOrLaterNeverBefore)
+TEST(QtTimerService, TimersTickOnTheirBeatOrLaterNeverBefore)
 {
     // Against the service's own clock: a loaded machine only makes ticks later, while a timer
-    // that ran fast, or drifted ahead of its start, ticks before its beat.
-    platform::QtTimerService service;
-    const std::int64_t from = service.now();
-    std::vector<std::int64_t> at;
-    service.start(1000, [&] { at.push_back(service.now() - from); });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return at.size() >= 2; }, 60000));
-    EXPECT_TRUE(at[0] >= 1000 && at[1] >= 2000) << at[0] << " ms, " << at[1] << " ms";
+    // that ran fast, or drifted ahead of its start, ticks before its beat. Periods under a
+    // second share a coarse timer, which may fire up to 5 % early.
+    for (const int period : {100, 1000}) {
+        platform::QtTimerService service;
+        const std::int64_t from = service.now();
+        std::vector<std::int64_t> at;
+        service.start(period, [&] { at.push_back(service.now() - from); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return at.size() >= 2; }, 60000));
+        const int early = period < 1000 ? period / 20 + 1 : 0;
+        EXPECT_TRUE(at[0] >= period - early && at[1] >= 2 * (period - early))
+            << period << ": " << at[0] << " ms, " << at[1] << " ms";
+    }
 }
