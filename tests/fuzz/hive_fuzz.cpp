@@ -107,17 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const QByteArray saved = second.toBytes();
     const Hive third = Hive::parse(saved);
+    // Every key, name and value's bytes, in order: a name or text that reads back different
+    // shows here.
     if (third.skippedLines() != 0 || contents(third) != contents(second))
         fail("stored values read back different", input);
-    for (const Hive::Key &key : third.keys()) {
-        for (const Hive::Entry *entry : Hive::values(key)) {
-            const Hive::Key *before = second.key(key.path);
-            const Hive::Entry *original = before ? Hive::value(*before, entry->name) : nullptr;
-            if (!original || original->name != entry->name ||
-                Hive::dataText(original->data) != Hive::dataText(entry->data))
-                fail("a name or text reads back different", input);
-        }
-    }
     if (third.toBytes() != saved)
         fail("saving an unchanged hive gives other bytes", input);
     return 0;

@@ -11,7 +11,6 @@
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QHideEvent>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
@@ -244,19 +243,4 @@ TEST(ModalLoop, EndsOnlyWhenItsWindowClosesAndItsCloseHandlerAlwaysRuns)
     EXPECT_EQ(openMeanwhile, (std::vector<bool>{true, true, true}));
     EXPECT_EQ(dialog.queryUnloads, 1);
     EXPECT_FALSE(dialog.isLoaded());
-}
-
-TEST(Placement, ADialogOfAHiddenOwnerIsCentredOnTheShownWindowAndLiesOnTheScreen)
-{
-    Runtime runtime;
-    Services &services = runtime.services;
-    Form hiddenOwner(services, layouts::Form1);
-    Form shown(services, layouts::Form1b);
-    shown.Show();
-    Form dialog(services, layouts::Form5, &hiddenOwner);
-    dialog.Show();
-    const QRect screen = dialog.screen()->availableGeometry();
-    EXPECT_TRUE(screen.contains(dialog.frameGeometry())) << dialog.x() << "," << dialog.y();
-    EXPECT_LE((dialog.frameGeometry().center() - shown.frameGeometry().center()).manhattanLength(),
-              24);
 }

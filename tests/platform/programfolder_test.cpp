@@ -11,29 +11,22 @@
 namespace
 {
 
-void touch(const QString &path)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-}
-
 TEST(ProgramFolder, IsTheExecutablesFolderOnlyWhenTheHelpFileLiesThere)
 {
     struct Case {
         const char *what;
-        QStringList files;   // made in <root>/usr/bin
-        QStringList folders; // made in <root>/usr/bin
-        const char *given;   // the executable's folder, relative to <root>
-        bool ownFolder;      // true: <root>/usr/bin, false: the installation's data folder
+        QStringList files; // made in <root>/usr/bin; a folder when the name ends in '/'
+        const char *given; // the executable's folder, relative to <root>
+        bool ownFolder;    // true: <root>/usr/bin, false: the installation's data folder
     };
     const Case cases[] = {
-        {"build tree", {"ostrevan", "ostv.hlp", "chime.wav"}, {}, "usr/bin", true},
-        {"build tree, path not clean", {"ostv.hlp"}, {}, "usr/./bin/", true},
-        {"installed: no data beside the program", {"ostrevan"}, {}, "usr/bin", false},
-        {"installed, path not clean", {"ostrevan"}, {}, "usr/bin//", false},
+        {"build tree", {"ostrevan", "ostv.hlp", "chime.wav"}, "usr/bin", true},
+        {"build tree, path not clean", {"ostv.hlp"}, "usr/./bin/", true},
+        {"installed: no data beside the program", {"ostrevan"}, "usr/bin", false},
+        {"installed, path not clean", {"ostrevan"}, "usr/bin//", false},
         // Sounds a person keeps beside the program do not make it a build tree.
-        {"sounds only", {"chime.wav", "melody.mid", "bells.mp3"}, {}, "usr/bin", false},
-        {"a folder named like the help file", {}, {"ostv.hlp"}, "usr/bin", false},
+        {"sounds only", {"chime.wav", "melody.mid", "bells.mp3"}, "usr/bin", false},
+        {"a folder named like the help file", {"ostv.hlp/"}, "usr/bin", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -41,10 +34,11 @@ TEST(ProgramFolder, IsTheExecutablesFolderOnlyWhenTheHelpFileLiesThere)
         ASSERT_TRUE(root.isValid());
         const QString bin = root.filePath(QStringLiteral("usr/bin"));
         ASSERT_TRUE(QDir().mkpath(bin));
-        for (const QString &name : c.files)
-            touch(bin + u'/' + name);
-        for (const QString &name : c.folders)
-            ASSERT_TRUE(QDir().mkpath(bin + u'/' + name));
+        for (const QString &name : c.files) {
+            QFile file(bin + u'/' + name);
+            ASSERT_TRUE(name.endsWith(u'/') ? QDir().mkpath(file.fileName())
+                                            : file.open(QIODevice::WriteOnly));
+        }
 
         const QString expected =
             c.ownFolder

@@ -27,21 +27,24 @@ TEST(VirtualClock, FiresDueTicksInTimeOrderAndOneMillisecondMeansTheShortestPeri
     EXPECT_EQ(order.count(), 60 + 1);
 }
 
-TEST(VirtualClock, ATickMayStopItsOwnAndAnotherTimerAndRestartsCountFromNow)
+TEST(VirtualClock, ATickMayStopOrDestroyTimersAndRestartsCountFromNow)
 {
     VirtualClock clock;
     int aTicks = 0, bTicks = 0;
     Timer a(clock, 100, true);
     Timer b(clock, 100, true);
+    auto victim = std::make_unique<Timer>(clock, 100, true);
+    victim->setHandler([] { ADD_FAILURE() << "a destroyed timer fired"; });
     a.setHandler([&] {
         ++aTicks;
         a.setEnabled(false);
         b.setEnabled(false);
+        victim.reset();
     });
     b.setHandler([&] { ++bTicks; });
     clock.advance(1000);
     EXPECT_EQ(aTicks, 1);
-    EXPECT_EQ(bTicks, 0); // due at the same moment, but stopped before its turn
+    EXPECT_EQ(bTicks, 0); // due at the same moment, but stopped or gone before their turn
     EXPECT_EQ(clock.activeTimers(), 0);
 
     clock.advance(50);
@@ -55,28 +58,19 @@ TEST(VirtualClock, ATickMayStopItsOwnAndAnotherTimerAndRestartsCountFromNow)
     EXPECT_EQ(bTicks, 2);
 }
 
-TEST(VirtualClock, ATimerDestroyedDuringAnotherTickNeverFires)
-{
-    VirtualClock clock;
-    auto victim = std::make_unique<Timer>(clock, 16, true);
-    int victimTicks = 0;
-    victim->setHandler([&] { ++victimTicks; });
-    Timer killer(clock, 16, true);
-    killer.setHandler([&] { victim.reset(); });
-    // The killer was started second, so the victim ticks once first at 16 ms.
-    clock.advance(100);
-    EXPECT_EQ(victimTicks, 1);
-    EXPECT_EQ(clock.activeTimers(), 1);
-}
-
-TEST(QtTimerService, ASecondTimerTicksOnItsBeatOrLaterNeverBefore)
+TEST(QtTimerService, TimersTickOnTheirBeatOrLaterNeverBefore)
 {
     // Against the service's own clock: a loaded machine only makes ticks later, while a timer
-    // that ran fast, or drifted ahead of its start, ticks before its beat.
-    platform::QtTimerService service;
-    const std::int64_t from = service.now();
-    std::vector<std::int64_t> at;
-    service.start(1000, [&] { at.push_back(service.now() - from); });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return at.size() >= 2; }, 60000));
-    EXPECT_TRUE(at[0] >= 1000 && at[1] >= 2000) << at[0] << " ms, " << at[1] << " ms";
+    // that ran fast, or drifted ahead of its start, ticks before its beat. Periods under a
+    // second share a coarse timer, which may fire up to 5 % early.
+    for (const int period : {100, 1000}) {
+        platform::QtTimerService service;
+        const std::int64_t from = service.now();
+        std::vector<std::int64_t> at;
+        service.start(period, [&] { at.push_back(service.now() - from); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return at.size() >= 2; }, 60000));
+        const int early = period < 1000 ? period / 20 + 1 : 0;
+        EXPECT_TRUE(at[0] >= period - early && at[1] >= 2 * (period - early))
+            << period << ": " << at[0] << " ms, " << at[1] << " ms";
+    }
 }

@@ -56,19 +56,14 @@ inline QListWidget *index()
 inline const auto page = [] { return part<QTextBrowser>("page"); };
 inline const auto tabs = [] { return part<QTabWidget>("sections"); };
 
-// Whether the start of this block lies in the visible part of the page.
-inline bool blockShown(QTextBrowser *browser, const QTextBlock &block)
-{
-    const QRect place = browser->cursorRect(QTextCursor(block));
-    return place.top() >= 0 && place.bottom() <= browser->viewport()->height();
-}
-
-// The heading the page shows: the topmost heading in the visible part of the page, or the
-// empty text when none is.
+// The heading the page shows: the topmost heading whose start lies in the visible part of the
+// page, or the empty text when none does.
 inline QString shownHeading(QTextBrowser *browser)
 {
     for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
-        if (block.blockFormat().headingLevel() >= 2 && blockShown(browser, block))
+        const QRect place = browser->cursorRect(QTextCursor(block));
+        if (block.blockFormat().headingLevel() >= 2 && place.top() >= 0 &&
+            place.bottom() <= browser->viewport()->height())
             return block.text().trimmed();
     }
     return QString();
