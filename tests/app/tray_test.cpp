@@ -40,43 +40,12 @@ public:
         free(reply);
         return owned;
     }
-    QByteArray property(xcb_window_t w, xcb_atom_t name, xcb_atom_t type)
-    {
-        auto *reply = xcb_get_property_reply(
-            m_connection, xcb_get_property(m_connection, 0, w, name, type, 0, 64), nullptr);
-        QByteArray bytes;
-        if (reply)
-            bytes = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
-                               xcb_get_property_value_length(reply));
-        free(reply);
-        return bytes;
-    }
     QList<uint32_t> property32(xcb_window_t w, const char *name, xcb_atom_t type)
     {
         const QByteArray bytes = property(w, atom(name), type);
         QList<uint32_t> values(bytes.size() / 4);
         memcpy(values.data(), bytes.constData(), size_t(values.size()) * 4);
         return values;
-    }
-    bool viewable(xcb_window_t w)
-    {
-        auto *attr = xcb_get_window_attributes_reply(
-            m_connection, xcb_get_window_attributes(m_connection, w), nullptr);
-        const bool result = attr && attr->map_state == XCB_MAP_STATE_VIEWABLE;
-        free(attr);
-        return result;
-    }
-    QList<xcb_window_t> children(xcb_window_t w)
-    {
-        QList<xcb_window_t> result;
-        auto *tree = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, w), nullptr);
-        if (tree) {
-            const xcb_window_t *c = xcb_query_tree_children(tree);
-            for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
-                result << c[i];
-        }
-        free(tree);
-        return result;
     }
     // The viewable window of process pid that sits inside a trayer window (framed or not); 0
     // when none does.
@@ -134,15 +103,14 @@ class TraySmoke : public testing::Test
 protected:
     XvfbServer server;
     X11 x;
-    QProcess wm;
+    QTemporaryDir runtimeDir;
+    QProcess wm; // each killed when it goes, the program first
     QProcess tray;
     QProcess app;
-    QTemporaryDir runtimeDir;
     xcb_window_t window = 0;
 
     void SetUp() override
     {
-        ASSERT_TRUE(runtimeDir.isValid());
         ASSERT_TRUE(server.start(5000)) << server.error().toStdString();
         ASSERT_TRUE(x.connect(server.display()));
 
@@ -151,28 +119,10 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return x.owned("WM_S0"); }, 5000)) << wm.readAll().data();
         startTray();
 
-        const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-        ASSERT_FALSE(configHome.isEmpty());
-        QProcessEnvironment env = environment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.path());
-        // No session bus: the icon goes into the X11 tray, not to a StatusNotifierItem host.
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                   QStringLiteral("unix:path=") + runtimeDir.filePath(QStringLiteral("no-bus")));
-        start(app, OSTREVAN_EXE, {}, env);
+        start(app, OSTREVAN_EXE, {});
         const QList<WindowProbe::Window> shown = x.waitFor(Title, SmallWidth, SmallHeight, 8000);
         ASSERT_EQ(shown.size(), 1) << output();
         window = shown[0].id;
-    }
-
-    void TearDown() override
-    {
-        for (QProcess *p : {&app, &tray, &wm}) {
-            p->kill();
-            p->waitForFinished(2000);
-        }
     }
 
     void startTray()
@@ -184,10 +134,9 @@ protected:
             << tray.readAll().data();
     }
 
-    void start(QProcess &p, const char *program, const QStringList &arguments,
-               const QProcessEnvironment &env = {})
+    void start(QProcess &p, const char *program, const QStringList &arguments)
     {
-        p.setProcessEnvironment(env.isEmpty() ? environment() : env);
+        p.setProcessEnvironment(environment());
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.start(QString::fromLocal8Bit(program), arguments);
         ASSERT_TRUE(p.waitForStarted(3000)) << p.errorString().toStdString();
@@ -195,9 +144,10 @@ protected:
 
     QProcessEnvironment environment() const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), server.display());
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        QProcessEnvironment env = server.clientEnvironment(runtimeDir.path());
+        // No session bus: the icon goes into the X11 tray, not to a StatusNotifierItem host.
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                   QStringLiteral("unix:path=") + runtimeDir.filePath(QStringLiteral("no-bus")));
         return env;
     }
 

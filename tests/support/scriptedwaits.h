@@ -23,7 +23,8 @@ public:
     void answerMenu(const QString &itemName) { m_menus.push_back(itemName); }
 
     // One line per wait: "message|<title>|<text>|<icon>|<buttons>", "modal|<form>",
-    // "file|<title>|<folder>|<filter>|<owner>", "menu|<menu>|<default item>".
+    // "file|<title>|<folder>|<filter>|<owner>",
+    // "menu|<menu>|<default item>|<the items' texts, '-' for a separator, joined by ','>".
     QStringList log;
 
     platform::MsgResult messageBox(QWidget *owner, const QString &text, const QString &title,

@@ -21,13 +21,11 @@ void VirtualClock::advance(std::int64_t ms)
 {
     const std::int64_t target = m_now + ms;
     for (;;) {
-        auto next = m_entries.end();
-        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-            if (it->second.due <= target &&
-                (next == m_entries.end() || it->second.due < next->second.due))
-                next = it;
-        }
-        if (next == m_entries.end())
+        // The earliest due; of those due together, the first started.
+        const auto next =
+            std::min_element(m_entries.begin(), m_entries.end(),
+                             [](auto &a, auto &b) { return a.second.due < b.second.due; });
+        if (next == m_entries.end() || next->second.due > target)
             break;
         Entry &e = next->second;
         m_now = e.due;
