@@ -44,7 +44,8 @@ public:
     {
         const QByteArray bytes = property(w, atom(name), type);
         QList<uint32_t> values(bytes.size() / 4);
-        memcpy(values.data(), bytes.constData(), size_t(values.size()) * 4);
+        if (!values.isEmpty()) // an empty list has no storage to copy to
+            memcpy(values.data(), bytes.constData(), size_t(values.size()) * 4);
         return values;
     }
     // The viewable window of process pid that sits inside a trayer window (framed or not); 0
