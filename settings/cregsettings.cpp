@@ -53,6 +53,18 @@ bool holdsText(const Hive::Entry *stored, const QByteArray &data)
             (!stored->data.isEmpty() && Hive::dataText(stored->data) == Hive::dataText(data)));
 }
 
+// The key's text values, name and text, in their stored order.
+CRegSettings::Rows textRows(const Hive::Key &key)
+{
+    CRegSettings::Rows rows;
+    rows.reserve(size_t(key.entries.size()));
+    for (const Hive::Entry &entry : key.entries) {
+        if (!entry.isComment && entry.type == REG_SZ)
+            rows.push_back({entry.name, Hive::dataText(entry.data)});
+    }
+    return rows;
+}
+
 } // namespace
 
 CRegSettings::CRegSettings() : m_company(FallbackCompany), m_appName(ProductName) {}
@@ -100,20 +112,12 @@ bool CRegSettings::DeleteSetting(const QString &Section, const QString &Key) con
 
 std::vector<std::array<QString, 2>> CRegSettings::GetAllOptions(const QString &Section) const
 {
-    std::vector<std::array<QString, 2>> rows;
     const QString path = CurrentUser + u'\\' + KeyPath(Section);
     if (!isKeyPath(path))
-        return rows;
+        return {};
     const Hive hive = HiveFile::read();
     const Hive::Key *key = hive.key(path);
-    if (!key)
-        return rows;
-    rows.reserve(size_t(key->entries.size()));
-    for (const Hive::Entry &entry : key->entries) {
-        if (!entry.isComment && entry.type == REG_SZ)
-            rows.push_back({entry.name, Hive::dataText(entry.data)});
-    }
-    return rows;
+    return key ? textRows(*key) : CRegSettings::Rows();
 }
 
 QString CRegSettings::GetSetting(const QString &Section, const QString &Key,
@@ -166,13 +170,8 @@ bool CRegSettings::UpdateSection(const QString &Section,
     if (!isKeyPath(path))
         return false;
     return HiveFile::update([&](Hive &hive) {
-               Rows stored;
-               if (const Hive::Key *key = hive.key(path)) {
-                   for (const Hive::Entry &entry : key->entries) {
-                       if (!entry.isComment && entry.type == REG_SZ)
-                           stored.push_back({entry.name, Hive::dataText(entry.data)});
-                   }
-               }
+               const Hive::Key *old = hive.key(path);
+               const Rows stored = old ? textRows(*old) : Rows();
                std::vector<std::pair<QString, QByteArray>> entries;
                for (const auto &[key, text] : change(stored)) {
                    QByteArray nameBytes;
