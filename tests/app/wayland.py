@@ -8,6 +8,7 @@ import signal
 import subprocess
 import sys
 import threading
+import time
 
 import pyatspi
 from gi.repository import Gio, GLib
@@ -94,6 +95,24 @@ def ring(app, service, notices):
     return alarm
 
 
+def wait_for_sound(path, seconds=20):
+    """Waits until the ringing alarm has rendered a loud sample: the device writes silence
+    until the sound starts, and a later alarm's output replaces an earlier one's."""
+    end = time.monotonic() + seconds
+    samples = array.array("h")
+    while time.monotonic() < end:
+        try:
+            with open(path, "rb") as rendered:
+                data = rendered.read()
+            samples = array.array("h", data[: len(data) // 2 * 2])
+        except FileNotFoundError:
+            pass
+        if max(map(abs, samples), default=0) >= 1000:
+            return
+        time.sleep(0.05)
+    fail("the alarm rendered %d silent samples" % len(samples))
+
+
 def main(program, app_id, work):
     service = Notifications()
     with open(work + "/app.log", "wb") as log:
@@ -126,13 +145,11 @@ def main(program, app_id, work):
         service.own("RequestName", 0)
 
         ring(app, service, 3)
+        wait_for_sound(work + "/alarm.raw")
         ostrevan.send_signal(signal.SIGTERM)
         if ostrevan.wait(10) != 0:
             fail("the program ended with %d on SIGTERM" % ostrevan.returncode)
         service.wait_call(("CloseNotification", (3,)))
-        samples = array.array("h", open(work + "/alarm.raw", "rb").read())
-        if max(map(abs, samples), default=0) < 1000:
-            fail("the alarms rendered %d silent samples" % len(samples))
     except BaseException:
         ostrevan.kill()
         print(open(work + "/app.log").read())
